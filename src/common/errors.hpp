@@ -1,0 +1,41 @@
+#pragma once
+// Error types shared by every layer. Each layer throws its own type with an exact
+// reason; only the front ends (respack's main, the installer's default error box)
+// catch them all.
+
+#include <stdexcept>
+#include <string>
+
+namespace instalator::common {
+
+// Base of every error the system raises on purpose. what() is the text a user sees,
+// in code page 1250.
+class Error : public std::runtime_error {
+public:
+    explicit Error(const std::string& message) : std::runtime_error(message) {}
+};
+
+// A failed file operation. code() follows the runtime's numbering (2 file not found,
+// 3 path not found, 5 access denied, 100 disk read error, 101 disk write error, other
+// platform codes as they come); what() is the runtime's text for that code and
+// path() names the file involved, when one is known.
+class IoError : public Error {
+public:
+    IoError(int code, std::string path);
+    int code() const noexcept { return code_; }
+    const std::string& path() const noexcept { return path_; }
+
+    static std::string TextFor(int code);
+
+private:
+    int code_;
+    std::string path_;
+};
+
+inline constexpr int kFileNotFound = 2;
+inline constexpr int kPathNotFound = 3;
+inline constexpr int kAccessDenied = 5;
+inline constexpr int kDiskReadError = 100;
+inline constexpr int kDiskWriteError = 101;
+
+}  // namespace instalator::common

@@ -1,0 +1,57 @@
+#include "common/strings.hpp"
+
+#include "common/errors.hpp"
+#include "platform/file_system.hpp"
+
+namespace instalator::common {
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+std::size_t LastSeparator(std::string_view path) { return path.find_last_of("\\/:"); }
+
+}  // namespace
+
+std::string Blanks(std::int32_t count) { return count > 0 ? std::string(static_cast<std::size_t>(count), ' ') : std::string(); }
+
+std::string IntToText(std::int32_t value) { return std::to_string(value); }
+
+std::string LeftText(std::string_view text, std::int32_t count) {
+    if (count <= 0) return {};
+    return std::string(text.substr(0, static_cast<std::size_t>(count)));
+}
+
+std::string RightText(std::string_view text, std::int32_t count) {
+    if (count <= 0) return {};
+    const auto n = static_cast<std::size_t>(count);
+    return std::string(n >= text.size() ? text : text.substr(text.size() - n));
+}
+
+std::string StripExtension(std::string_view path) { return std::string(path.substr(0, path.find('.'))); }
+
+std::string FileNamePart(std::string_view path) {
+    const auto pos = LastSeparator(path);
+    return std::string(pos == std::string_view::npos ? path : path.substr(pos + 1));
+}
+
+std::string DirectoryPart(std::string_view path) {
+    const auto pos = LastSeparator(path);
+    if (pos == std::string_view::npos) return {};
+    if (path[pos] == ':') return std::string(path.substr(0, pos + 1));
+    // "A:\name" and "/name" keep the separator of the root.
+    const bool root = pos == 0 || (pos == 2 && path[1] == ':');
+    return std::string(path.substr(0, root ? pos + 1 : pos));
+}
+
+void MakePath(platform::FileSystem& fs, std::string_view path) {
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (!IsSeparator(path[i])) continue;
+        try {
+            fs.CreateDirectory(LeftText(path, static_cast<std::int32_t>(i + 1)));
+        } catch (const IoError&) {
+            // An existing directory, a drive root or an invalid name: carry on.
+        }
+    }
+}
+
+}  // namespace instalator::common

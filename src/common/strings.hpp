@@ -1,0 +1,35 @@
+#pragma once
+// Small text and path routines shared by every layer. Strings are cp1250 bytes;
+// counts are characters. None of them fails.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace instalator::platform {
+class FileSystem;
+}
+
+namespace instalator::common {
+
+// Count blanks; empty for 0 or less.
+std::string Blanks(std::int32_t count);
+// Decimal digits, with a minus sign for negative values.
+std::string IntToText(std::int32_t value);
+// The first count characters (all of text when shorter, empty for 0 or less).
+std::string LeftText(std::string_view text, std::int32_t count);
+// The last count characters (all of text when shorter, empty for 0 or less).
+std::string RightText(std::string_view text, std::int32_t count);
+// Path cut before its first "." anywhere in the string; unchanged without a ".".
+std::string StripExtension(std::string_view path);
+// The part after the last "\", "/" or ":".
+std::string FileNamePart(std::string_view path);
+// The part before the last "\", "/" or ":", without that separator, except that a
+// drive root such as "A:\" keeps it.
+std::string DirectoryPart(std::string_view path);
+// Creates the directory named by the text up to every "\" (and "/") of path, in
+// order; failures (it exists, a drive root, an invalid name) are ignored. Text after
+// the last separator is not created.
+void MakePath(platform::FileSystem& fs, std::string_view path);
+
+}  // namespace instalator::common

@@ -1,0 +1,153 @@
+// The host file system on Windows, through the W functions so that cp1250 paths
+// reach the disk correctly on a Windows of any language.
+
+#include <windows.h>
+
+#include "common/errors.hpp"
+#include "common/text.hpp"
+#include "platform/file_system.hpp"
+
+namespace instalator::platform {
+namespace {
+
+using common::IoError;
+
+std::wstring Wide(const std::string& path) {
+    const std::u16string utf16 = common::Utf16FromCp1250(path);
+    return std::wstring(utf16.begin(), utf16.end());
+}
+
+std::string Narrow(const wchar_t* text) {
+    std::u16string utf16;
+    for (; *text != 0; ++text) utf16 += static_cast<char16_t>(*text);
+    return common::Cp1250FromUtf16(utf16);
+}
+
+int RuntimeCode(DWORD err) {
+    switch (err) {
+    case ERROR_HANDLE_EOF: return common::kDiskReadError;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return common::kDiskWriteError;
+    default: return static_cast<int>(err);  // 2, 3, 5 and the rest keep Windows' numbers
+    }
+}
+
+[[noreturn]] void Fail(const std::string& path) { throw IoError(RuntimeCode(::GetLastError()), path); }
+
+class Win32File final : public File {
+public:
+    Win32File(HANDLE handle, std::string path) : handle_(handle), path_(std::move(path)) {}
+    ~Win32File() override {
+        if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
+    }
+    Win32File(const Win32File&) = delete;
+    Win32File& operator=(const Win32File&) = delete;
+
+    std::size_t Read(void* buffer, std::size_t size) override {
+        DWORD got = 0;
+        if (!::ReadFile(Handle(), buffer, static_cast<DWORD>(size), &got, nullptr)) Fail(path_);
+        return got;
+    }
+
+    std::size_t Write(const void* data, std::size_t size) override {
+        DWORD put = 0;
+        if (!::WriteFile(Handle(), data, static_cast<DWORD>(size), &put, nullptr)) {
+            const DWORD err = ::GetLastError();
+            if ((err == ERROR_DISK_FULL || err == ERROR_HANDLE_DISK_FULL) && put > 0) return put;
+            ::SetLastError(err);
+            Fail(path_);
+        }
+        return put;
+    }
+
+    void Seek(std::int64_t offset) override {
+        LARGE_INTEGER to;
+        to.QuadPart = offset;
+        if (!::SetFilePointerEx(Handle(), to, nullptr, FILE_BEGIN)) Fail(path_);
+    }
+
+    std::int64_t Position() override {
+        LARGE_INTEGER zero{}, at{};
+        if (!::SetFilePointerEx(Handle(), zero, &at, FILE_CURRENT)) Fail(path_);
+        return at.QuadPart;
+    }
+
+    std::int64_t Size() override {
+        LARGE_INTEGER size{};
+        if (!::GetFileSizeEx(Handle(), &size)) Fail(path_);
+        return size.QuadPart;
+    }
+
+    void Close() override {
+        const HANDLE handle = handle_;
+        handle_ = INVALID_HANDLE_VALUE;
+        if (handle != INVALID_HANDLE_VALUE && !::CloseHandle(handle)) Fail(path_);
+    }
+
+private:
+    HANDLE Handle() const {
+        if (handle_ == INVALID_HANDLE_VALUE) throw IoError(103, path_);  // file not open
+        return handle_;
+    }
+
+    HANDLE handle_;
+    std::string path_;
+};
+
+class Win32FileSystem final : public FileSystem {
+public:
+    std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override {
+        const DWORD access = mode == OpenMode::Read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
+        const DWORD disposition = mode == OpenMode::Create ? CREATE_ALWAYS : OPEN_EXISTING;
+        const HANDLE handle = ::CreateFileW(Wide(path).c_str(), access, FILE_SHARE_READ, nullptr, disposition,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) Fail(path);
+        return std::make_unique<Win32File>(handle, path);
+    }
+
+    bool FileExists(const std::string& path) override {
+        const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    }
+
+    bool DirectoryExists(const std::string& path) override {
+        const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    }
+
+    void RemoveFile(const std::string& path) override {
+        if (!::DeleteFileW(Wide(path).c_str())) Fail(path);
+    }
+
+    void CreateDirectory(const std::string& path) override {
+        if (!::CreateDirectoryW(Wide(path).c_str(), nullptr)) Fail(path);
+    }
+
+    std::vector<DirectoryEntry> ListDirectory(const std::string& path) override {
+        std::string pattern = path;
+        if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+        pattern += '*';
+        WIN32_FIND_DATAW data;
+        const HANDLE find = ::FindFirstFileW(Wide(pattern).c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE) Fail(path);
+        std::vector<DirectoryEntry> entries;
+        do {
+            const std::string name = Narrow(data.cFileName);
+            if (name == "." || name == "..") continue;
+            entries.push_back({name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, data.dwFileAttributes});
+        } while (::FindNextFileW(find, &data));
+        ::FindClose(find);
+        return entries;
+    }
+
+    char Separator() const override { return '\\'; }
+};
+
+}  // namespace
+
+FileSystem& HostFileSystem() {
+    static Win32FileSystem fs;
+    return fs;
+}
+
+}  // namespace instalator::platform
