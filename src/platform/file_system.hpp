@@ -47,6 +47,8 @@ public:
     virtual bool FileExists(const std::string& path) = 0;
     virtual bool DirectoryExists(const std::string& path) = 0;
     virtual void RemoveFile(const std::string& path) = 0;
+    // Renames the file from to the name to, replacing a file that already has that name.
+    virtual void RenameFile(const std::string& from, const std::string& to) = 0;
     // Creates one directory; its parent must exist. An existing one is an error.
     virtual void CreateDirectory(const std::string& path) = 0;
     // The entries of a directory, without "." and "..".

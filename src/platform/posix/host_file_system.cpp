@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 #include "common/errors.hpp"
 #include "common/text.hpp"
@@ -139,6 +140,10 @@ public:
 
     void RemoveFile(const std::string& path) override {
         if (::unlink(Native(path).c_str()) != 0) Fail(path);
+    }
+
+    void RenameFile(const std::string& from, const std::string& to) override {
+        if (::rename(Native(from).c_str(), Native(to).c_str()) != 0) Fail(from);
     }
 
     void CreateDirectory(const std::string& path) override {

@@ -119,6 +119,10 @@ public:
         if (!::DeleteFileW(Wide(path).c_str())) Fail(path);
     }
 
+    void RenameFile(const std::string& from, const std::string& to) override {
+        if (!::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING)) Fail(from);
+    }
+
     void CreateDirectory(const std::string& path) override {
         if (!::CreateDirectoryW(Wide(path).c_str(), nullptr)) Fail(path);
     }

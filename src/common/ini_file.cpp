@@ -1,0 +1,226 @@
+#include "common/ini_file.hpp"
+
+#include <charconv>
+#include <memory>
+
+#include "common/strings.hpp"
+#include "common/text.hpp"
+#include "platform/file_system.hpp"
+
+namespace instalator::common {
+namespace {
+
+constexpr std::string_view kBlanks = " \t";
+constexpr std::string_view kNewLine = "\r\n";
+
+bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
+
+std::string_view Trim(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+std::string_view Unquote(std::string_view value) {
+    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                        value.back() == value.front();
+    return quoted ? value.substr(1, value.size() - 2) : value;
+}
+
+// One line of a text: its content is [begin, end); next is where the line after its
+// line break (CR LF, LF or CR) begins.
+struct Line {
+    std::size_t begin;
+    std::size_t end;
+    std::size_t next;
+};
+
+Line LineAt(std::string_view text, std::size_t begin) {
+    const std::size_t end = text.find_first_of(kNewLine, begin);
+    if (end == std::string_view::npos) return {begin, text.size(), text.size()};
+    const bool crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+    return {begin, end, end + (crlf ? 2 : 1)};
+}
+
+enum class LineKind { Other, Section, Key };
+
+struct LineInfo {
+    LineKind kind = LineKind::Other;
+    std::string_view name;       // the section or key name without blanks
+    std::size_t valueBegin = 0;  // a key's value: from here to the end of the line
+};
+
+// What a line is. The name of a section runs to the last "]" of its line, so section
+// names may hold "]" themselves (the reverse index of the uninstall log uses paths).
+LineInfo Classify(std::string_view text, const Line& line) {
+    const std::string_view content = text.substr(line.begin, line.end - line.begin);
+    const std::size_t lead = content.find_first_not_of(kBlanks);
+    if (lead == std::string_view::npos || content[lead] == ';') return {};
+    if (content[lead] == '[') {
+        const std::size_t close = content.rfind(']');
+        if (close == std::string_view::npos) return {};
+        return {LineKind::Section, Trim(content.substr(lead + 1, close - lead - 1)), 0};
+    }
+    const std::size_t equals = content.find('=');
+    if (equals == std::string_view::npos) return {};
+    return {LineKind::Key, Trim(content.substr(0, equals)), line.begin + equals + 1};
+}
+
+struct Location {
+    bool sectionFound = false;
+    bool keyFound = false;
+    std::size_t valueBegin = 0;  // the key's value bytes, when it was found
+    std::size_t valueEnd = 0;
+    std::size_t insertAt = 0;  // where a new key line of the section goes
+};
+
+// Finds key in the first section called section. A new key line would go after the
+// last key line of that section, or after its header when it has no keys, so blank
+// lines and comments that precede the next section stay in front of it.
+Location Locate(std::string_view text, std::string_view section, std::string_view key) {
+    section = Trim(section);
+    key = Trim(key);
+    Location at;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const Line line = LineAt(text, pos);
+        pos = line.next;
+        const LineInfo info = Classify(text, line);
+        if (info.kind == LineKind::Section) {
+            if (at.sectionFound) break;
+            at.sectionFound = SameText(info.name, section);
+            at.insertAt = line.next;
+        } else if (info.kind == LineKind::Key && at.sectionFound) {
+            if (SameText(info.name, key)) {
+                at.keyFound = true;
+                at.valueBegin = info.valueBegin;
+                at.valueEnd = line.end;
+                break;
+            }
+            at.insertAt = line.next;
+        }
+    }
+    return at;
+}
+
+template <typename Number>
+std::optional<Number> WholeNumber(std::string_view digits, int base) {
+    Number value{};
+    const char* const end = digits.data() + digits.size();
+    const auto [stop, error] = std::from_chars(digits.data(), end, value, base);
+    if (error != std::errc() || stop != end) return std::nullopt;
+    return value;
+}
+
+std::optional<std::int32_t> HexNumber(std::string_view digits) {
+    const auto value = WholeNumber<std::uint32_t>(digits, 16);
+    if (!value) return std::nullopt;
+    return static_cast<std::int32_t>(*value);  // the 32 bits as a signed value
+}
+
+// Reads the whole file; nothing when it does not exist. Other failures throw IoError.
+std::optional<std::string> ReadWhole(platform::FileSystem& fs, const std::string& path) {
+    if (path.empty()) return std::nullopt;
+    std::unique_ptr<platform::File> file;
+    try {
+        file = fs.Open(path, platform::OpenMode::Read);
+    } catch (const IoError& error) {
+        if (error.code() == kFileNotFound || error.code() == kPathNotFound) return std::nullopt;
+        throw;
+    }
+    std::string text(static_cast<std::size_t>(file->Size()), '\0');
+    text.resize(file->Read(text.data(), text.size()));
+    return text;
+}
+
+// Writes the new contents beside the file and renames them over it, so that a crash
+// or a full disk leaves either the old file or the new one, never a part of either.
+void ReplaceWhole(platform::FileSystem& fs, const std::string& path, const std::string& text) {
+    const std::string fresh = path + "~";
+    try {
+        const auto file = fs.Open(fresh, platform::OpenMode::Create);
+        if (file->Write(text.data(), text.size()) != text.size()) throw IoError(kDiskWriteError, fresh);
+        file->Close();
+        fs.RenameFile(fresh, path);
+    } catch (const IoError&) {
+        try {
+            fs.RemoveFile(fresh);
+        } catch (const IoError&) {
+            // It was never made.
+        }
+        throw;
+    }
+}
+
+}  // namespace
+
+std::optional<std::string> FindProfileValue(std::string_view text, std::string_view section, std::string_view key) {
+    const Location at = Locate(text, section, key);
+    if (!at.keyFound) return std::nullopt;
+    return std::string(Unquote(Trim(text.substr(at.valueBegin, at.valueEnd - at.valueBegin))));
+}
+
+std::string WithProfileValue(std::string_view text, std::string_view section, std::string_view key,
+                             std::string_view value) {
+    const Location at = Locate(text, section, key);
+    std::string result(text);
+    if (at.keyFound) return result.replace(at.valueBegin, at.valueEnd - at.valueBegin, value);
+    const std::size_t insertAt = at.sectionFound ? at.insertAt : text.size();
+    std::string lines;
+    if (insertAt > 0 && !IsLineBreak(text[insertAt - 1])) lines += kNewLine;  // a last line without its break
+    if (!at.sectionFound) lines.append("[").append(Trim(section)).append("]").append(kNewLine);
+    lines.append(Trim(key)).append("=").append(value).append(kNewLine);
+    return result.insert(insertAt, lines);
+}
+
+std::optional<std::int32_t> ProfileNumber(std::string_view text) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) return HexNumber(text.substr(2));
+    if (!text.empty() && text[0] == '$') return HexNumber(text.substr(1));
+    if (!text.empty() && text[0] == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && text[0] == '-') return std::nullopt;
+    }
+    return WholeNumber<std::int32_t>(text, 10);
+}
+
+TIniFile::TIniFile(platform::FileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
+
+std::string TIniFile::ReadText(std::string_view section, std::string_view key, std::string_view defaultValue) const {
+    std::optional<std::string> value;
+    try {
+        if (const auto text = ReadWhole(fs_, path_)) value = FindProfileValue(*text, section, key);
+    } catch (const IoError&) {
+        // A file that cannot be read reads like a missing one.
+    }
+    std::string result = value ? std::move(*value) : std::string(defaultValue);
+    if (result.size() > kMaxValue) result.resize(kMaxValue);
+    return result;
+}
+
+std::int32_t TIniFile::ReadNumber(std::string_view section, std::string_view key, std::int32_t defaultValue) const {
+    return ProfileNumber(ReadText(section, key, "")).value_or(defaultValue);
+}
+
+void TIniFile::WriteText(std::string_view section, std::string_view key, std::string_view value) {
+    if (path_.empty()) FailWrite();
+    try {
+        // A file that exists but cannot be read is never replaced by one made from nothing.
+        const std::optional<std::string> old = ReadWhole(fs_, path_);
+        const std::string updated = WithProfileValue(old.value_or(std::string()), section, key, value);
+        if (old && updated == *old) return;
+        ReplaceWhole(fs_, path_, updated);
+    } catch (const IoError&) {
+        FailWrite();
+    }
+}
+
+void TIniFile::WriteNumber(std::string_view section, std::string_view key, std::int32_t value) {
+    WriteText(section, key, IntToText(value));
+}
+
+void TIniFile::WriteFlag(std::string_view section, std::string_view key, bool value) {
+    WriteText(section, key, value ? "1" : "0");
+}
+
+void TIniFile::FailWrite() const { throw ProfileError("Unable to write to " + path_); }
+
+}  // namespace instalator::common

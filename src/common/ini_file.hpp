@@ -1,0 +1,83 @@
+#pragma once
+// Profile (INI) files: cp1250 text of [section] lines and key=value lines, read and
+// written one value per call with the rules of the Windows profile functions, so a
+// file written here reads the same there and the other way round.
+//
+// Reading: section and key names are matched without regard to letter case and the
+// first match wins; blanks (spaces and tabs) around names and values are ignored; a
+// value enclosed in one pair of matching quotes (" or ') is read without them; lines
+// starting with ";" and lines without "=" are ignored; a line may end with CR LF, LF
+// or CR alone.
+//
+// Writing: a key that exists gets its value replaced on its own line; a new key goes
+// after the last key of its section; a new section is appended at the end of the
+// file. New lines end with CR LF, and every other byte of the file stays as it was.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/errors.hpp"
+
+namespace instalator::platform {
+class FileSystem;
+}
+
+namespace instalator::common {
+
+// A profile file that could not be written.
+class ProfileError : public Error {
+public:
+    using Error::Error;
+};
+
+// The value of key in section of profile text, as the profile reader gives it (blanks
+// and enclosing quotes removed, not yet cut to a reader's buffer); nothing when the
+// section or the key is missing.
+std::optional<std::string> FindProfileValue(std::string_view text, std::string_view section, std::string_view key);
+
+// The profile text with key in section set to value: the value of an existing key
+// replaced, otherwise the key (and when needed its section) added.
+std::string WithProfileValue(std::string_view text, std::string_view section, std::string_view key,
+                             std::string_view value);
+
+// A number as profile numbers are written: decimal with an optional sign, or
+// hexadecimal after "$" or "0x"/"0X" (up to 32 bits, taken as a signed value).
+// Nothing for any other text, including empty text and decimals beyond 32 bits.
+std::optional<std::int32_t> ProfileNumber(std::string_view text);
+
+// One profile file. Holds only its path: every call reads the file afresh and every
+// write goes to the disk at once, so objects on one file see each other's writes.
+class TIniFile {
+public:
+    // Longest value a read returns, as the platform's 1024-byte buffer allows.
+    static constexpr std::size_t kMaxValue = 1023;
+
+    // path is the full path of the file; empty stands for no file at all (reads give
+    // the defaults, writes fail).
+    TIniFile(platform::FileSystem& fs, std::string path);
+
+    const std::string& FileName() const { return path_; }
+
+    // The value, or defaultValue when the file, the section or the key is missing;
+    // at most kMaxValue characters either way.
+    std::string ReadText(std::string_view section, std::string_view key, std::string_view defaultValue) const;
+    // The value as ProfileNumber reads it, or defaultValue when it does not convert.
+    std::int32_t ReadNumber(std::string_view section, std::string_view key, std::int32_t defaultValue) const;
+
+    // Throw ProfileError "Unable to write to <path>" when the file cannot be written.
+    void WriteText(std::string_view section, std::string_view key, std::string_view value);
+    void WriteNumber(std::string_view section, std::string_view key, std::int32_t value);
+    // Writes "1" for true and "0" for false.
+    void WriteFlag(std::string_view section, std::string_view key, bool value);
+
+private:
+    [[noreturn]] void FailWrite() const;
+
+    platform::FileSystem& fs_;
+    std::string path_;
+};
+
+}  // namespace instalator::common

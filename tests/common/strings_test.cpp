@@ -1,0 +1,71 @@
+#include "common/strings.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <limits>
+#include <string>
+
+#include "platform/file_system.hpp"
+#include "support/scratch_dir.hpp"
+
+namespace instalator::common {
+namespace {
+
+TEST(Strings, CountsAtTheEdges) {
+    EXPECT_EQ(Blanks(128), std::string(128, ' '));
+    EXPECT_EQ(Blanks(0), "");
+    EXPECT_EQ(Blanks(-1), "");
+    EXPECT_EQ(IntToText(0), "0");
+    EXPECT_EQ(IntToText(-5), "-5");
+    EXPECT_EQ(IntToText(std::numeric_limits<std::int32_t>::min()), "-2147483648");
+    EXPECT_EQ(IntToText(std::numeric_limits<std::int32_t>::max()), "2147483647");
+    // An empty path does not end with a backslash, so callers append one.
+    EXPECT_EQ(RightText("", 1), "");
+    EXPECT_EQ(RightText("C:\\APP\\", 1), "\\");
+    EXPECT_EQ(RightText("abc", 5), "abc");
+    EXPECT_EQ(RightText("abc", 0), "");
+    EXPECT_EQ(RightText("abc", std::numeric_limits<std::int32_t>::min()), "");
+    EXPECT_EQ(LeftText("abc", 2), "ab");
+    EXPECT_EQ(LeftText("abc", 5), "abc");
+    EXPECT_EQ(LeftText("abc", -1), "");
+}
+
+TEST(Strings, PathParts) {
+    const struct {
+        std::string path, stripped, file, directory;
+    } cases[] = {
+        {"C:\\APP\\PROG.EXE", "C:\\APP\\PROG", "PROG.EXE", "C:\\APP"},
+        {"C:\\APP.V1\\PROG.EXE", "C:\\APP", "PROG.EXE", "C:\\APP.V1"},  // the first dot of the whole path
+        {"C:\\APP\\README", "C:\\APP\\README", "README", "C:\\APP"},
+        {"A:\\SETUP.EXE", "A:\\SETUP", "SETUP.EXE", "A:\\"},  // a drive root keeps its backslash
+        {"A:SETUP.EXE", "A:SETUP", "SETUP.EXE", "A:"},
+        {"/tmp/x.tar.gz", "/tmp/x", "x.tar.gz", "/tmp"},
+        {"/x", "/x", "x", "/"},
+        {"name", "name", "name", ""},
+        {"", "", "", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(StripExtension(c.path), c.stripped) << c.path;
+        EXPECT_EQ(FileNamePart(c.path), c.file) << c.path;
+        EXPECT_EQ(DirectoryPart(c.path), c.directory) << c.path;
+    }
+}
+
+TEST(Strings, MakePathCreatesEachDirectoryUpToTheLastSeparator) {
+    const testing::ScratchDir dir;
+    auto& fs = platform::HostFileSystem();
+    MakePath(fs, dir / "A/B/");
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "A/B"));
+    MakePath(fs, dir / "A/B/");  // all there already: not an error
+    MakePath(fs, dir / "C/D");   // without the final separator D is a file name
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "C"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "C/D"));
+    testing::WriteText(dir / "file", "");
+    MakePath(fs, dir / "file/H/I/");  // a file in the way: every step fails, quietly
+    EXPECT_FALSE(std::filesystem::exists(dir / "file/H"));
+}
+
+}  // namespace
+}  // namespace instalator::common
