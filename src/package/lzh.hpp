@@ -28,27 +28,35 @@ struct DecodeResult {
 };
 
 // Writes dest as the complete LZH stream of source. Every failure throws
-// common::IoError.
+// common::IoError, a block that the disk stores only in part included; a source of
+// 2 GiB or more, which the length field cannot describe, throws code 223.
 void CompressFile(platform::FileSystem& fs, const std::string& source, const std::string& dest,
                   const Progress& progress = {});
 
 // Unpacks the LZH stream source into dest. A source that cannot be opened or is too
 // short for its length field, or a dest that cannot be created, throws
-// common::IoError; a block write that fails or stores fewer bytes than asked is
-// reported in the result and decoding goes on to the end of the stream.
+// common::IoError, as does a failed read of the code bits; a block write (the final
+// one and the closing of dest included) that fails or stores fewer bytes than asked
+// is reported in the result and decoding goes on to the end of the stream. Code bits
+// missing at the end of a truncated source read as zeros, so dest still gets Length
+// bytes.
 DecodeResult DecompressFile(platform::FileSystem& fs, const std::string& source, const std::string& dest,
                             const Progress& progress = {});
 
 // In-memory forms, for tools and tests: the whole stream, length field included.
 std::vector<std::uint8_t> CompressBytes(std::span<const std::uint8_t> data);
 // Decodes a whole stream; a stream shorter than its 4-byte length field throws
-// common::Error. Output beyond limit bytes is not kept (the result is cut).
+// common::Error. Decoding stops early where the code bits run out (so a truncated
+// stream gives fewer than Length bytes) and once limit bytes are out (the result is
+// cut there), so hostile input costs time and memory in proportion to its size.
 std::vector<std::uint8_t> DecompressBytes(std::span<const std::uint8_t> stream,
                                           std::size_t limit = SIZE_MAX);
 
 // Decodes code bits read from in (positioned after the length field), at most
-// packedSize bytes of them, for length output bytes, handing the output to sink in
-// blocks; nothing is written to disk. Used to test a package without unpacking it.
+// codeBytes of them, for length output bytes, handing the output to sink in blocks of
+// up to 4096 bytes; nothing is written to disk. Used to test a package without
+// unpacking it. Decoding stops, with inputExhausted, as soon as it would need a bit
+// beyond those code bytes; a read failure throws common::IoError.
 using Sink = std::function<void(const std::uint8_t* data, std::size_t size)>;
 DecodeResult DecodeStream(platform::File& in, std::int64_t codeBytes, std::int32_t length, const Sink& sink);
 

@@ -1,0 +1,205 @@
+#include "package/lzh.hpp"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <utility>
+
+#include "common/errors.hpp"
+#include "package/lzh_codec.hpp"
+#include "platform/file_system.hpp"
+
+namespace instalator::package {
+namespace {
+
+using common::IoError;
+
+constexpr int kFileTooLarge = 223;  // the platform's code for a file beyond a size limit
+
+std::array<std::uint8_t, 4> EncodeLength(std::int32_t length) {
+    const auto v = static_cast<std::uint32_t>(length);
+    return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v >> 16),
+            static_cast<std::uint8_t>(v >> 24)};
+}
+
+std::int32_t DecodeLength(const std::uint8_t* bytes) {
+    const std::uint32_t v = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (std::uint32_t{bytes[3]} << 24);
+    return static_cast<std::int32_t>(v);
+}
+
+// --- Sources -------------------------------------------------------------------------
+
+// A file read in 4096-byte blocks, at most `limit` bytes of it.
+class FileSource {
+public:
+    FileSource(platform::File& file, std::int64_t limit) : file_(file), left_(std::max<std::int64_t>(limit, 0)) {}
+
+    std::span<const std::uint8_t> Next() {
+        const auto want = static_cast<std::size_t>(std::min<std::int64_t>(left_, lzh::kBlockSize));
+        const std::size_t got = want == 0 ? 0 : file_.Read(buffer_.data(), want);
+        left_ -= static_cast<std::int64_t>(got);
+        return {buffer_.data(), got};
+    }
+
+private:
+    platform::File& file_;
+    std::int64_t left_;
+    std::array<std::uint8_t, lzh::kBlockSize> buffer_;
+};
+
+// Bytes in memory, handed out at once.
+class SpanSource {
+public:
+    explicit SpanSource(std::span<const std::uint8_t> data) : data_(data) {}
+
+    std::span<const std::uint8_t> Next() { return std::exchange(data_, {}); }
+
+private:
+    std::span<const std::uint8_t> data_;
+};
+
+// --- Targets -------------------------------------------------------------------------
+
+// An output file written block by block, telling Progress its size after every block.
+// A block that cannot be stored whole either throws (strict) or is noted in failed().
+class FileTarget {
+public:
+    FileTarget(platform::File& file, std::string path, std::int64_t size, const Progress& progress, bool strict)
+        : file_(file), path_(std::move(path)), size_(size), progress_(progress), strict_(strict) {}
+
+    void Write(const std::uint8_t* data, std::size_t size) {
+        Store(data, size);
+        if (progress_) progress_(static_cast<std::int32_t>(std::min<std::int64_t>(size_, INT32_MAX)));
+    }
+    bool Full() const { return false; }
+    bool failed() const { return failed_; }
+    void NoteFailure() { failed_ = true; }
+
+private:
+    void Store(const std::uint8_t* data, std::size_t size) {
+        std::size_t stored = 0;
+        try {
+            stored = size == 0 ? 0 : file_.Write(data, size);
+        } catch (const IoError&) {
+            if (strict_) throw;
+            failed_ = true;
+        }
+        size_ += static_cast<std::int64_t>(stored);
+        if (stored == size) return;
+        if (strict_) throw IoError(common::kDiskWriteError, path_);
+        failed_ = true;
+    }
+
+    platform::File& file_;
+    std::string path_;
+    std::int64_t size_;
+    const Progress& progress_;
+    bool strict_;
+    bool failed_ = false;
+};
+
+// Memory, keeping at most `limit` bytes.
+class VectorTarget {
+public:
+    VectorTarget(std::vector<std::uint8_t>& bytes, std::size_t limit) : bytes_(bytes), limit_(limit) {}
+
+    void Write(const std::uint8_t* data, std::size_t size) {
+        const std::size_t keep = std::min(size, limit_ - bytes_.size());
+        bytes_.insert(bytes_.end(), data, data + keep);
+    }
+    bool Full() const { return bytes_.size() >= limit_; }
+
+private:
+    std::vector<std::uint8_t>& bytes_;
+    std::size_t limit_;
+};
+
+class SinkTarget {
+public:
+    explicit SinkTarget(const Sink& sink) : sink_(sink) {}
+
+    void Write(const std::uint8_t* data, std::size_t size) {
+        if (size > 0 && sink_) sink_(data, size);
+    }
+    bool Full() const { return false; }
+
+private:
+    const Sink& sink_;
+};
+
+std::int32_t SourceLength(platform::File& in, const std::string& path) {
+    const std::int64_t size = in.Size();
+    if (size > std::numeric_limits<std::int32_t>::max()) throw IoError(kFileTooLarge, path);
+    return static_cast<std::int32_t>(size);
+}
+
+std::int32_t ReadLength(platform::File& in, const std::string& path) {
+    std::array<std::uint8_t, 4> field{};
+    if (in.Read(field.data(), field.size()) != field.size()) throw IoError(common::kDiskReadError, path);
+    return DecodeLength(field.data());
+}
+
+}  // namespace
+
+void CompressFile(platform::FileSystem& fs, const std::string& source, const std::string& dest,
+                  const Progress& progress) {
+    const auto in = fs.Open(source, platform::OpenMode::Read);
+    const auto field = EncodeLength(SourceLength(*in, source));
+    const auto out = fs.Open(dest, platform::OpenMode::Create);
+    if (out->Write(field.data(), field.size()) != field.size()) throw IoError(common::kDiskWriteError, dest);
+
+    FileSource input(*in, std::numeric_limits<std::int64_t>::max());
+    FileTarget output(*out, dest, static_cast<std::int64_t>(field.size()), progress, true);
+    lzh::Encode(input, output);
+    in->Close();
+    out->Close();
+}
+
+DecodeResult DecompressFile(platform::FileSystem& fs, const std::string& source, const std::string& dest,
+                            const Progress& progress) {
+    const auto in = fs.Open(source, platform::OpenMode::Read);
+    const std::int32_t length = ReadLength(*in, source);
+    const auto out = fs.Open(dest, platform::OpenMode::Create);
+
+    FileSource input(*in, std::numeric_limits<std::int64_t>::max());
+    FileTarget output(*out, dest, 0, progress, false);
+    DecodeResult result = lzh::Decode(length, input, output, false);
+    try {
+        out->Close();
+    } catch (const IoError&) {
+        output.NoteFailure();  // the last bytes may not have reached the disk
+    }
+    result.writeFailed = output.failed();
+    return result;
+}
+
+std::vector<std::uint8_t> CompressBytes(std::span<const std::uint8_t> data) {
+    if (data.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+        throw common::Error("LZH: data of " + std::to_string(data.size()) + " bytes exceeds the length field");
+    }
+    const auto field = EncodeLength(static_cast<std::int32_t>(data.size()));
+    std::vector<std::uint8_t> stream(field.begin(), field.end());
+    SpanSource input(data);
+    VectorTarget output(stream, SIZE_MAX);
+    lzh::Encode(input, output);
+    return stream;
+}
+
+std::vector<std::uint8_t> DecompressBytes(std::span<const std::uint8_t> stream, std::size_t limit) {
+    if (stream.size() < 4) {
+        throw common::Error("LZH: a stream of " + std::to_string(stream.size()) + " bytes has no length field");
+    }
+    std::vector<std::uint8_t> bytes;
+    SpanSource input(stream.subspan(4));
+    VectorTarget output(bytes, limit);
+    lzh::Decode(DecodeLength(stream.data()), input, output, true);
+    return bytes;
+}
+
+DecodeResult DecodeStream(platform::File& in, std::int64_t codeBytes, std::int32_t length, const Sink& sink) {
+    FileSource input(in, codeBytes);
+    SinkTarget output(sink);
+    return lzh::Decode(length, input, output, true);
+}
+
+}  // namespace instalator::package
