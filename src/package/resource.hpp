@@ -21,8 +21,9 @@ class FileSystem;
 
 namespace instalator::package {
 
-// A package that cannot be read as one; what() names the package, the offset or the
-// entry, and what is wrong.
+// A package that cannot be read as one, or a change that would make it unreadable;
+// what() names the offset or the entry and what is wrong (callers that know the
+// package's path put it in front).
 class FormatError : public common::Error {
 public:
     using common::Error::Error;
@@ -32,6 +33,25 @@ inline constexpr std::size_t kHeaderSize = 168;
 inline constexpr std::size_t kEntrySize = 124;
 inline constexpr std::size_t kMaxEntries = 128;
 inline constexpr std::size_t kMaxEntryName = 80;
+// Offsets and sizes are signed 32-bit, so no package grows beyond this.
+inline constexpr std::int64_t kMaxPackageSize = 0x7FFFFFFF;
+// The scratch file in the temporary directory that holds one raw LZH stream.
+inline constexpr std::string_view kScratchName = "Setup.tmp";
+
+// The 168 header bytes as stored. Only FirstEntry is interpreted; the magic text,
+// the two flag bytes and the description are written by CreatePackage and kept
+// whenever the header is changed.
+struct TResourceHeader {
+    std::array<std::uint8_t, kHeaderSize> Bytes{};
+
+    // The header of a new, empty package (zeros in every reserved byte).
+    static TResourceHeader New();
+    // Offset of the first directory entry, -1 for an empty package.
+    std::int32_t FirstEntry() const;
+    void SetFirstEntry(std::int32_t offset);
+    // True when the magic text is the one CreatePackage writes.
+    bool HasMagic() const;
+};
 
 // One directory record. A default record is the all-zero record.
 struct TResourceEntry {
@@ -42,9 +62,104 @@ struct TResourceEntry {
     std::int32_t PackedSize = 0;
     std::int32_t NextEntry = 0;
 
+    // Zeros in every reserved byte and after the name. A name longer than 80
+    // characters throws FormatError.
     std::array<std::uint8_t, kEntrySize> Encode() const;
+    // A name length byte above 80 throws FormatError; nothing else is checked here.
     static TResourceEntry Decode(std::span<const std::uint8_t, kEntrySize> bytes);
     bool operator==(const TResourceEntry&) const = default;
+};
+
+// The directory of a package as far as it has been read.
+struct PackageDirectory {
+    TResourceHeader Header;
+    std::vector<TResourceEntry> Entries;  // in chain order
+    std::vector<std::int64_t> Offsets;    // file offset of each entry of Entries
+};
+
+// Reads the header and the entry chain of a package file of fileSize bytes,
+// appending each entry to dir once it has been checked. Damage throws FormatError
+// with the exact reason: a file shorter than the header; an entry offset that is
+// negative, inside the header, beyond the end of the file or without room for 124
+// bytes; a chain that loops or holds more than 128 entries; an entry whose name is
+// longer than 80 characters, whose sizes are negative, whose stream is shorter than
+// its 4-byte length field or whose data lies outside the space before the entry.
+// Entries read before the damage stay in dir. Read failures throw common::IoError.
+void ReadDirectory(platform::File& file, std::int64_t fileSize, PackageDirectory& dir);
+
+// Writes the 168 bytes of a new, empty package at path, replacing any file there.
+// Failures throw common::IoError.
+void WriteEmptyPackage(platform::FileSystem& fs, const std::string& path);
+
+// Throws FormatError when entry, stored at offset with the given 1-based place in
+// the chain, cannot be part of a package: the same per-entry checks as
+// ReadDirectory.
+void CheckEntry(const TResourceEntry& entry, std::int64_t offset, std::size_t place);
+
+// The package object: reads a package's directory, finds entries by name without
+// regard to letter case, unpacks them through a scratch file in the temporary
+// directory, and builds packages. It holds no open file between operations.
+class TResourceClass {
+public:
+    // tempDir ends with the file system's separator; the scratch file and the
+    // entries unpacked by ExtractToTemp go there.
+    TResourceClass(platform::FileSystem& fs, std::string tempDir);
+
+    // Reads the directory of the package at path. False when no file is there (the
+    // directory read before stays), or when the file cannot be read or is damaged
+    // (the entries read before the damage stay).
+    bool OpenPackage(const std::string& path);
+
+    // The first entry in chain order whose name equals name without regard to
+    // letter case; the all-zero record when there is none.
+    TResourceEntry FindEntry(std::string_view name) const;
+
+    // Unpacks the entry name into the temporary directory under name as given and
+    // returns that path; an empty string, and nothing written, when no entry has
+    // that name or the name is not a plain file name.
+    std::string ExtractToTemp(const std::string& name);
+
+    // Unpacks the entry name into destPath; nothing is written and the result is
+    // all zero when no entry has that name.
+    DecodeResult ExtractTo(const std::string& name, const std::string& destPath);
+
+    // Unpacks one entry of this package into destPath. The stream is cut where the
+    // file ends; such a stream decodes as its bits allow (missing bits read as 0).
+    DecodeResult ExtractEntry(const TResourceEntry& entry, const std::string& destPath);
+
+    // Writes a new, empty package at path (replacing any file there) and makes it
+    // this object's package. False when a file operation fails.
+    bool CreatePackage(const std::string& path);
+
+    // Packs the file at sourcePath and appends it under its file-name part, cut to
+    // 80 characters. Throws FormatError when the package is damaged or would exceed
+    // 128 entries or 2^31-1 bytes, common::IoError when a file operation fails.
+    void AddFile(const std::string& sourcePath);
+
+    // Writes entry at the end of the package and links it as the last entry of the
+    // chain. The entry's data must lie before it and its NextEntry must be -1.
+    void AppendEntry(const TResourceEntry& entry);
+
+    const std::vector<TResourceEntry>& Entries() const { return entries_; }
+    std::int32_t EntryCount() const { return static_cast<std::int32_t>(entries_.size()); }
+    const std::string& PackagePath() const { return packagePath_; }
+    const std::string& TempDir() const { return tempDir_; }
+
+    // Told the output size after every 4096-byte block while packing or unpacking.
+    void SetProgress(Progress progress) { progress_ = std::move(progress); }
+
+private:
+    const TResourceEntry* Find(std::string_view name) const;
+    std::string ScratchPath() const;
+    void Reload();
+    void CopyStreamToScratch(const TResourceEntry& entry, const std::string& scratch);
+    void AppendScratchData(const std::string& scratch, TResourceEntry& entry);
+
+    platform::FileSystem& fs_;
+    std::string tempDir_;
+    std::string packagePath_;
+    std::vector<TResourceEntry> entries_;
+    Progress progress_;
 };
 
 }  // namespace instalator::package

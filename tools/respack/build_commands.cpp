@@ -1,0 +1,53 @@
+// create and add: the commands that write packages.
+
+#include "common/strings.hpp"
+#include "commands.hpp"
+#include "platform/file_system.hpp"
+#include "progress.hpp"
+#include "report.hpp"
+#include "workspace.hpp"
+
+namespace instalator::respack {
+namespace {
+
+// Tells about names that the installer will not see as given.
+void WarnAboutName(const package::TResourceClass& pkg, const std::string& file) {
+    const std::string name = common::FileNamePart(file);
+    const auto limit = static_cast<std::int32_t>(package::kMaxEntryName);
+    if (name.size() > package::kMaxEntryName) {
+        Warn(pkg.PackagePath(), Quoted(name) + " is stored cut to 80 characters, as " + Quoted(common::LeftText(name, limit)));
+    }
+    const std::string stored = common::LeftText(name, limit);
+    if (!pkg.FindEntry(stored).EntryName.empty()) {
+        Warn(pkg.PackagePath(), "an entry named " + Quoted(stored) +
+                                    " is already in the package; lookups keep finding the older one");
+    }
+}
+
+}  // namespace
+
+int CreateCommand(const Arguments& args) {
+    package::WriteEmptyPackage(platform::HostFileSystem(), args.operands.front());
+    return kSuccess;
+}
+
+int AddCommand(const Arguments& args) {
+    platform::FileSystem& fs = platform::HostFileSystem();
+    const std::string& path = args.operands.front();
+    package::PackageDirectory dir;
+    ReadPackage(fs, path, dir);
+    const PrivateTempDir temp(fs);
+    package::TResourceClass pkg(fs, temp.Path());
+    if (!pkg.OpenPackage(path)) throw package::FormatError("the package changed while it was being read");
+    ProgressDisplay progress;
+    pkg.SetProgress([&](std::int32_t written) { progress.Update(written); });
+    for (auto file = args.operands.begin() + 1; file != args.operands.end(); ++file) {
+        WarnAboutName(pkg, *file);
+        progress.Start("packing " + common::FileNamePart(*file), 0);
+        pkg.AddFile(*file);
+        progress.Finish();
+    }
+    return kSuccess;
+}
+
+}  // namespace instalator::respack

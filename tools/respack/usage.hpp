@@ -1,0 +1,67 @@
+#pragma once
+// The help texts of respack and its commands.
+
+#include <string_view>
+
+namespace instalator::respack {
+
+inline constexpr std::string_view kVersionText = "respack 1.0.0\n";
+
+inline constexpr std::string_view kToolHelp =
+    "Usage: respack COMMAND [ARGUMENTS]\n"
+    "Builds, lists, tests and unpacks the package files of the Quill07 installer\n"
+    "(Setup1.res and its further volumes).\n"
+    "\n"
+    "Commands:\n"
+    "  create PACKAGE                     write a new, empty package\n"
+    "  add PACKAGE FILE...                pack each FILE and append it to the package\n"
+    "  list PACKAGE                       show the entries of the package\n"
+    "  extract PACKAGE [-d DIR] [NAME...] unpack all entries, or the named ones\n"
+    "  test PACKAGE                       decode every entry without writing anything\n"
+    "\n"
+    "Options:\n"
+    "  --help       show this text; \"respack COMMAND --help\" describes a command\n"
+    "  --version    show the version\n"
+    "\n"
+    "Exit status: 0 success; 1 a damaged package, a missing entry or a failed file\n"
+    "operation; 2 a usage error. Messages go to stderr, one line each.\n";
+
+inline constexpr std::string_view kCreateHelp =
+    "Usage: respack create PACKAGE\n"
+    "Writes a new package without entries (168 bytes). A file already at PACKAGE is\n"
+    "replaced.\n";
+
+inline constexpr std::string_view kAddHelp =
+    "Usage: respack add PACKAGE FILE...\n"
+    "Packs each FILE, in the order given, and appends it to the existing PACKAGE under\n"
+    "its file name without the directory, cut to 80 characters, with the file version\n"
+    "of its version resource (0.0.0.0 when it has none). A name that is already in the\n"
+    "package is added again with a warning; the installer finds the older entry.\n"
+    "A package holds at most 128 entries and 2147483647 bytes; a file that would go\n"
+    "beyond either is refused and the package stays as it was.\n";
+
+inline constexpr std::string_view kListHelp =
+    "Usage: respack list PACKAGE\n"
+    "Shows one line per entry, in the order of the entry chain: name, unpacked size,\n"
+    "packed size (the whole stream), packed size as a percentage of the unpacked size\n"
+    "(\"-\" for an empty file), file version and the offset of the packed data.\n"
+    "The entries before the first damage are shown for a damaged package.\n";
+
+inline constexpr std::string_view kExtractHelp =
+    "Usage: respack extract PACKAGE [-d DIR] [NAME...]\n"
+    "Unpacks every entry, or each NAME (letter case ignored), into DIR, by default\n"
+    "the current directory, which is created when missing. Files of the same name in\n"
+    "DIR are replaced (a link of that name is replaced, never followed). Entry names\n"
+    "that are not plain file names (path separators, drives, \"..\", control\n"
+    "characters, Windows device names) are refused and nothing is written for them.\n"
+    "Of several entries with the same name only the first is unpacked, as the\n"
+    "installer would. A missing or refused entry is reported, the others are still\n"
+    "unpacked, and the exit status is 1.\n";
+
+inline constexpr std::string_view kTestHelp =
+    "Usage: respack test PACKAGE\n"
+    "Checks the header and the entry chain, then decodes every entry without writing\n"
+    "it: the stream's length field must equal the entry's unpacked size and the code\n"
+    "bits must last for all of it. Each damage found is reported on a line of its own.\n";
+
+}  // namespace instalator::respack
