@@ -1,0 +1,114 @@
+#pragma once
+// One run of the installer: the machine it runs on, the toolkit application, the
+// installer-wide state and the nine windows, all living from the start of the
+// process to its end. RunInstaller is the process entry shared by Setup.exe and the
+// headless tests.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "common/ini_file.hpp"
+#include "package/resource.hpp"
+#include "platform/forms.hpp"
+#include "platform/platform.hpp"
+
+namespace instalator::dialogs {
+class TMakeSure;
+class TSelectDirectory;
+class TInformations;
+class TCopying;
+class TMessageR;
+class TRestartME;
+class TFinish;
+class TGrupa;
+}  // namespace instalator::dialogs
+
+namespace instalator::core {
+
+class TMain;
+
+// The caption of the plain message boxes and the name on the taskbar.
+inline constexpr std::string_view kApplicationTitle = "Kalamarz s.c. Instalator";
+// The product title when the script names none.
+inline constexpr std::string_view kDefaultTitle = "Quill07";
+
+// One shortcut collected by the file pass.
+struct ShortCutEntry {
+    std::string Group;
+    std::string LinkName;
+    std::string Target;
+    std::string Arguments;
+};
+
+// The most shortcuts a script may ask for.
+inline constexpr std::size_t kMaxShortCuts = 30;
+
+// The installer-wide state, empty when a run starts and never saved.
+struct InstallerState {
+    // The package Setup1.res beside the installer, opened by TMain's FormCreate.
+    std::unique_ptr<package::TResourceClass> SetupPackage;
+    // TempDir + "Setup.lst", empty when the package holds no script.
+    std::string ScriptFileName;
+    // The installation script, open for the whole run.
+    std::unique_ptr<common::TIniFile> ScriptIni;
+    // Directory of the installer executable, ending in "\".
+    std::string SourceDir;
+    std::int32_t PrgSpaceNeeded = 0;
+    std::int32_t WinSpaceNeeded = 0;
+    std::int32_t TotalSpaceNeeded = 0;
+    std::int32_t BytesDone = 0;
+    bool RestartNeeded = false;
+    std::uint8_t ShortCutCount = 0;
+    // Shortcut number n of the script (1 to 30) is ShortCutList[n - 1].
+    std::array<ShortCutEntry, kMaxShortCuts> ShortCutList{};
+};
+
+// The windows of the run, created by RunInstaller in this order.
+struct Windows {
+    std::unique_ptr<TMain> Main;
+    std::unique_ptr<dialogs::TMakeSure> MakeSure;
+    std::unique_ptr<dialogs::TSelectDirectory> SelectDirectory;
+    std::unique_ptr<dialogs::TInformations> Informations;
+    std::unique_ptr<dialogs::TCopying> Copying;
+    std::unique_ptr<dialogs::TMessageR> MessageR;
+    std::unique_ptr<dialogs::TRestartME> RestartME;
+    std::unique_ptr<dialogs::TFinish> Finish;
+    std::unique_ptr<dialogs::TGrupa> Grupa;
+
+    Windows();
+    ~Windows();
+    Windows(const Windows&) = delete;
+    Windows& operator=(const Windows&) = delete;
+};
+
+class Installer {
+public:
+    // Works out TempDir from the machine's environment.
+    explicit Installer(platform::Platform& machine);
+    Installer(const Installer&) = delete;
+    Installer& operator=(const Installer&) = delete;
+
+    platform::Platform& Machine;
+    platform::Application App;
+    // Where package entries are unpacked; ends with "\".
+    const std::string TempDir;
+    InstallerState State;
+    // Declared last: the windows go before the application they belong to.
+    core::Windows Windows;
+
+    // Creates the nine windows hidden, in order (TMain first; each one's FormCreate
+    // runs as it is created).
+    void CreateWindows();
+    // Ends the message loop and the process at once with exit code 0. Nothing after
+    // it runs; nothing done so far is undone.
+    [[noreturn]] void EndInstaller() { App.EndInstaller(); }
+};
+
+// The process entry: sets the application title, creates the windows and runs the
+// message loop; returns the exit code 0 when the loop ends by itself.
+int RunInstaller(platform::Platform& machine);
+
+}  // namespace instalator::core
