@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686
-  wine wine32:i386 xvfb openbox xdotool imagemagick
+  wine wine32:i386 xvfb openbox xdotool imagemagick x11-apps x11-utils python3
 )
 
 missing=()

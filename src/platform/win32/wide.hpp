@@ -1,0 +1,12 @@
+#pragma once
+// cp1250 <-> UTF-16 at the boundary of the W functions.
+
+#include <string>
+#include <string_view>
+
+namespace instalator::platform::win32 {
+
+std::wstring Wide(std::string_view text);
+std::string Narrow(std::wstring_view text);
+
+}  // namespace instalator::platform::win32

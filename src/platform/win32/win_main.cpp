@@ -1,0 +1,59 @@
+// Setup.exe: the installer's process entry on Windows.
+
+#include "platform/win32/win32_api.hpp"
+#include <objbase.h>
+
+#include <exception>
+
+#include "common/text.hpp"
+#include "core/installer.hpp"
+#include "platform/file_system.hpp"
+#include "platform/forms.hpp"
+#include "platform/win32/wide.hpp"
+#include "platform/win32/win32_registry.hpp"
+#include "platform/win32/win32_system.hpp"
+#include "platform/win32/win32_ui.hpp"
+
+namespace {
+
+using namespace instalator;
+
+// Libraries come from the system directory only, never from the folder Setup.exe
+// was started from (a download folder may hold a planted copy). Windows before the
+// KB2533623 update lacks SetDefaultDllDirectories, so it is looked up; removing the
+// current directory from the search works everywhere.
+void RestrictLibrarySearch() {
+    using SetDefault = BOOL(WINAPI*)(DWORD);
+    const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+    const auto setDefault = reinterpret_cast<SetDefault>(
+        reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (setDefault != nullptr) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    ::SetDllDirectoryW(L"");
+}
+
+int Run(HINSTANCE instance) {
+    platform::win32::Win32Ui ui(instance);
+    platform::win32::Win32System system;
+    platform::win32::Win32Registry registry;
+    platform::Platform machine{platform::HostFileSystem(), registry, system, ui};
+    return core::RunInstaller(machine);
+}
+
+}  // namespace
+
+// An error that escapes outside every event is shown like the toolkit's default
+// error box; the installer ends with exit code 0 on every path.
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    RestrictLibrarySearch();
+    ::CoInitialize(nullptr);
+    int code = 0;
+    try {
+        code = Run(instance);
+    } catch (const std::exception& error) {
+        const std::wstring text = platform::win32::Wide(platform::ErrorBoxText(error.what()));
+        const std::wstring caption = platform::win32::Wide(core::kApplicationTitle);
+        ::MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONSTOP);
+    }
+    ::CoUninitialize();
+    return code;
+}

@@ -1,0 +1,276 @@
+// driver.exe: looks at and drives the windows of other programs from outside, for
+// the tests that run Setup.exe under Wine. One command per run; output is UTF-8,
+// one line per window or control, fields separated by tabs.
+//
+//   driver windows [EXE]              visible top-level windows with an area (of EXE only)
+//   driver wait CAPTION [MS]          waits until a visible top-level window has CAPTION
+//   driver gone CAPTION [MS]          waits until no visible top-level window has CAPTION
+//   driver controls CAPTION           the controls of that window, depth first
+//   driver click CAPTION TEXT         clicks the control with the text TEXT
+//   driver close CAPTION              asks that window to close
+//
+// A window line: handle, program, class, caption, window rect l,t,r,b, client rect
+// in screen coordinates l,t,r,b, flags. A control line: depth, class, id, text, rect
+// relative to the top-level client area l,t,w,h, flags. Exit code 0 on success, 1
+// when the window or control is missing or the wait timed out, 2 for bad usage.
+
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kDefaultWaitMs = 10000;
+constexpr DWORD kPollMs = 100;
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
+                          nullptr);
+    return out;
+}
+
+// Tabs and line breaks inside a text would break the line format.
+std::string Field(const std::wstring& text) {
+    std::wstring clean = text;
+    for (auto& c : clean) {
+        if (c == L'\t') c = L' ';
+        if (c == L'\r' || c == L'\n') c = L'|';
+    }
+    return Utf8(clean);
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t buffer[1024] = {};
+    DWORD_PTR length = 0;
+    // A hung target must not hang the test.
+    if (!::SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000,
+                               &length))
+        return {};
+    return std::wstring(buffer, length);
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t buffer[256] = {};
+    const int length = ::GetClassNameW(window, buffer, 256);
+    return std::wstring(buffer, static_cast<std::size_t>(length));
+}
+
+std::wstring ProgramOf(HWND window) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (process == nullptr) return L"?";
+    wchar_t path[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    const bool ok = ::QueryFullProcessImageNameW(process, 0, path, &size);
+    ::CloseHandle(process);
+    if (!ok) return L"?";
+    const std::wstring full(path, size);
+    const auto slash = full.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? full : full.substr(slash + 1);
+}
+
+// A window without area cannot be seen even when it is visible (a program's hidden
+// owner window carrying its taskbar button, for one): it is left out.
+BOOL CALLBACK CollectVisible(HWND window, LPARAM list) {
+    RECT area{};
+    ::GetWindowRect(window, &area);
+    if (::IsWindowVisible(window) && !::IsRectEmpty(&area))
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> TopLevelWindows() {
+    std::vector<HWND> windows;
+    ::EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+HWND FindTopLevel(const std::wstring& caption) {
+    for (HWND window : TopLevelWindows())
+        if (TextOf(window) == caption) return window;
+    return nullptr;
+}
+
+std::string Flags(HWND window) {
+    const LONG style = ::GetWindowLongW(window, GWL_STYLE);
+    const LONG exStyle = ::GetWindowLongW(window, GWL_EXSTYLE);
+    std::string flags;
+    auto add = [&](bool on, const char* name) {
+        if (!on) return;
+        if (!flags.empty()) flags += ',';
+        flags += name;
+    };
+    add((style & WS_CAPTION) == WS_CAPTION, "caption");
+    add((style & WS_SYSMENU) != 0, "sysmenu");
+    add((style & WS_MINIMIZEBOX) != 0, "minbox");
+    add((style & WS_MAXIMIZEBOX) != 0, "maxbox");
+    add((style & WS_THICKFRAME) != 0, "sizable");
+    add((style & WS_DLGFRAME) != 0 || (exStyle & WS_EX_DLGMODALFRAME) != 0, "dlgframe");
+    add((style & WS_POPUP) != 0, "popup");
+    add((exStyle & WS_EX_TOPMOST) != 0, "topmost");
+    add(!::IsWindowEnabled(window), "disabled");
+    add(::IsZoomed(window) != 0, "maximised");
+    return flags.empty() ? "-" : flags;
+}
+
+void PrintWindow(HWND window) {
+    RECT outer{}, client{};
+    ::GetWindowRect(window, &outer);
+    ::GetClientRect(window, &client);
+    ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    std::printf("%p\t%s\t%s\t%s\t%ld,%ld,%ld,%ld\t%ld,%ld,%ld,%ld\t%s\n", static_cast<void*>(window),
+                Field(ProgramOf(window)).c_str(), Field(ClassOf(window)).c_str(), Field(TextOf(window)).c_str(),
+                outer.left, outer.top, outer.right, outer.bottom, client.left, client.top, client.right,
+                client.bottom, Flags(window).c_str());
+}
+
+int ListWindows(const std::wstring& program) {
+    for (HWND window : TopLevelWindows()) {
+        if (!program.empty() && ::_wcsicmp(ProgramOf(window).c_str(), program.c_str()) != 0) continue;
+        PrintWindow(window);
+    }
+    return 0;
+}
+
+int Wait(const std::wstring& caption, DWORD timeoutMs, bool present) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        HWND window = FindTopLevel(caption);
+        if ((window != nullptr) == present) {
+            if (window != nullptr) PrintWindow(window);
+            return 0;
+        }
+        if (::GetTickCount() - start >= timeoutMs) {
+            std::fprintf(stderr, "timed out waiting for \"%s\" to %s\n", Utf8(caption).c_str(),
+                         present ? "appear" : "go");
+            return 1;
+        }
+        ::Sleep(kPollMs);
+    }
+}
+
+std::vector<std::pair<HWND, int>> Controls(HWND parent) {
+    std::vector<std::pair<HWND, int>> found;
+    for (HWND child = ::GetWindow(parent, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        found.emplace_back(child, 1);
+        for (const auto& [inner, depth] : Controls(child)) found.emplace_back(inner, depth + 1);
+    }
+    return found;
+}
+
+std::string ControlFlags(HWND control, HWND focus) {
+    const LONG style = ::GetWindowLongW(control, GWL_STYLE);
+    const std::wstring kind = ClassOf(control);
+    std::string flags = ::IsWindowVisible(control) ? "visible" : "hidden";
+    if (!::IsWindowEnabled(control)) flags += ",disabled";
+    if (control == focus) flags += ",focus";
+    if (::_wcsicmp(kind.c_str(), L"Button") == 0) {
+        const LONG type = style & BS_TYPEMASK;
+        if (type == BS_DEFPUSHBUTTON) flags += ",default";
+        if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX) {
+            DWORD_PTR state = 0;
+            ::SendMessageTimeoutW(control, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &state);
+            flags += state == BST_CHECKED ? ",checked" : ",unchecked";
+        }
+    }
+    if (::_wcsicmp(kind.c_str(), L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) {
+        DWORD_PTR icon = 0;
+        ::SendMessageTimeoutW(control, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &icon);
+        if (icon != 0) flags += ",icon";
+    }
+    return flags;
+}
+
+int ListControls(const std::wstring& caption) {
+    HWND window = FindTopLevel(caption);
+    if (window == nullptr) {
+        std::fprintf(stderr, "no window \"%s\"\n", Utf8(caption).c_str());
+        return 1;
+    }
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &gui);
+    for (const auto& [control, depth] : Controls(window)) {
+        RECT box{};
+        ::GetWindowRect(control, &box);
+        ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&box), 2);
+        std::printf("%d\t%s\t%d\t%s\t%ld,%ld,%ld,%ld\t%s\n", depth, Field(ClassOf(control)).c_str(),
+                    ::GetDlgCtrlID(control), Field(TextOf(control)).c_str(), box.left, box.top,
+                    box.right - box.left, box.bottom - box.top, ControlFlags(control, gui.hwndFocus).c_str());
+    }
+    return 0;
+}
+
+int Click(const std::wstring& caption, const std::wstring& text) {
+    HWND window = FindTopLevel(caption);
+    if (window == nullptr) {
+        std::fprintf(stderr, "no window \"%s\"\n", Utf8(caption).c_str());
+        return 1;
+    }
+    for (const auto& [control, depth] : Controls(window)) {
+        if (TextOf(control) != text) continue;
+        // Posted, not sent: the click may open a modal window in the target.
+        ::PostMessageW(control, BM_CLICK, 0, 0);
+        return 0;
+    }
+    std::fprintf(stderr, "no control \"%s\" in \"%s\"\n", Utf8(text).c_str(), Utf8(caption).c_str());
+    return 1;
+}
+
+int Close(const std::wstring& caption) {
+    HWND window = FindTopLevel(caption);
+    if (window == nullptr) {
+        std::fprintf(stderr, "no window \"%s\"\n", Utf8(caption).c_str());
+        return 1;
+    }
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+DWORD Milliseconds(int argc, wchar_t** argv, int index) {
+    return argc > index ? static_cast<DWORD>(std::wcstoul(argv[index], nullptr, 10)) : kDefaultWaitMs;
+}
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: driver windows [EXE] | wait CAPTION [MS] | gone CAPTION [MS] | controls CAPTION |"
+                 " click CAPTION TEXT | close CAPTION\n");
+    return 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    // The harness reads the output on Linux: no CR before each LF.
+    _setmode(_fileno(stdout), _O_BINARY);
+    if (argc < 2) return Usage();
+    const std::wstring command = argv[1];
+    int status = 2;
+    if (command == L"windows")
+        status = ListWindows(argc > 2 ? argv[2] : L"");
+    else if (command == L"wait" && argc > 2)
+        status = Wait(argv[2], Milliseconds(argc, argv, 3), true);
+    else if (command == L"gone" && argc > 2)
+        status = Wait(argv[2], Milliseconds(argc, argv, 3), false);
+    else if (command == L"controls" && argc > 2)
+        status = ListControls(argv[2]);
+    else if (command == L"click" && argc > 3)
+        status = Click(argv[2], argv[3]);
+    else if (command == L"close" && argc > 2)
+        status = Close(argv[2]);
+    else
+        return Usage();
+    std::fflush(stdout);
+    return status;
+}

@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# Exercises the Windows binaries under Wine, in a fresh Wine prefix and a virtual X
+# screen of 1024 x 768 with a window manager, as on a desktop; prints one
+# "ok"/"not ok" line per check. Screenshots of the installer go to
+# build/win32/screenshots/. Every wait is bounded and everything started here is
+# ended on exit.
+# Usage: tests/win32/run.sh BIN_DIR
+set -uo pipefail
+bin=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/instalator-wine.XXXXXX")
+# The Linux respack builds the packages; RESPACK may name another build of it.
+native_respack=${RESPACK:-$root/build/native/bin/respack}
+started=()  # process ids of what this script started in the background
+
+export WINEPREFIX="$work/prefix"
+export WINEARCH=win32
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export LC_ALL=C.UTF-8
+
+cleanup() {
+  local pid
+  for pid in "${started[@]}"; do kill "$pid" 2>/dev/null; done
+  timeout 20 wineserver -k >/dev/null 2>&1
+  for pid in "${started[@]}"; do timeout 5 tail --pid="$pid" -f /dev/null 2>/dev/null; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM HUP
+
+n=0
+status=0
+check() {  # description, command...
+  local what=$1; shift
+  n=$((n + 1))
+  if "$@" >"$work/out" 2>&1; then
+    echo "ok $n - $what"
+  else
+    echo "not ok $n - $what"; sed 's/^/#   /' "$work/out"; status=1
+  fi
+}
+
+# The X screen: Xvfb picks a free display number and writes it to fd 3 when ready.
+start_display() {
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  started+=($!)
+  local i
+  for i in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  [ -s "$work/display" ] || { cat "$work/xvfb.log"; return 1; }
+  export DISPLAY=":$(head -n 1 "$work/display")"
+  # No key bindings: every key reaches the programs (Alt+F4 included).
+  printf '<openbox_config xmlns="http://openbox.org/3.4/rc"><keyboard/></openbox_config>\n' >"$work/openbox.xml"
+  openbox --sm-disable --config-file "$work/openbox.xml" >"$work/openbox.log" 2>&1 &
+  started+=($!)
+  for i in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    sleep 0.1
+  done
+  cat "$work/openbox.log"; return 1
+}
+
+# Wine draws and manages the windows itself on one virtual desktop as large as the
+# screen: it then stacks, activates and maximises them as Windows does. (Left to the
+# window manager, a window shown over another one stays black here.) The desktop is
+# chosen in the prefix, and the Wine server restarted to take it up.
+use_virtual_desktop() {
+  timeout 60 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f &&
+    timeout 60 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f &&
+    timeout 20 wineserver -k && timeout 20 wineserver -w
+}
+
+check "a virtual screen with a window manager starts" start_display
+check "a fresh Wine prefix is made" timeout 180 wineboot --init
+check "Wine uses a virtual desktop of 1024x768" use_virtual_desktop
+
+respack() { timeout 60 wine "$bin/respack.exe" "$@"; }
+
+# A sample with a Polish file name and a file larger than one 4096-byte block.
+mkdir -p "$work/in" "$work/out-dir"
+printf 'Zażółć gęślą jaźń\r\n' >"$work/in/zażółć.txt"
+head -c 300000 /usr/bin/wine >"$work/in/big.bin" 2>/dev/null || head -c 300000 /dev/urandom >"$work/in/big.bin"
+
+cd "$work"
+check "respack.exe --version" respack --version
+check "respack.exe create" respack create pkg.res
+check "respack.exe add with a Polish file name" respack add pkg.res 'in\zażółć.txt' 'in\big.bin'
+check "respack.exe list names the Polish entry" bash -c "timeout 60 wine '$bin/respack.exe' list pkg.res | grep -q 'zażółć.txt'"
+check "respack.exe test" respack test pkg.res
+check "respack.exe extract" respack extract pkg.res -d out-dir
+check "extracted files equal the originals" bash -c "cmp in/zażółć.txt out-dir/zażółć.txt && cmp in/big.bin out-dir/big.bin"
+check "Linux respack reads the package respack.exe wrote" "$native_respack" test pkg.res
+
+# The Win32 backend against the portable reference; it numbers its own lines.
+timeout 120 wine "$bin/backend_check.exe" "$n" >"$work/backend.txt" 2>&1
+backend_count=$(grep -cE '^(not )?ok [0-9]+ - ' "$work/backend.txt")
+if [ "$backend_count" -gt 0 ]; then
+  grep -E '^((not )?ok [0-9]+ - |#)' "$work/backend.txt"
+  n=$((n + backend_count))
+  if grep -qE '^not ok ' "$work/backend.txt"; then status=1; fi
+else
+  n=$((n + 1)); status=1
+  echo "not ok $n - backend_check.exe runs"; sed 's/^/#   /' "$work/backend.txt"
+fi
+
+# Setup.exe itself, driven from outside.
+. "$here/setup_exe.sh"
+
+exit $status
