@@ -128,6 +128,14 @@ private:
 
 // --- Bit input -----------------------------------------------------------------------
 
+// Eight bytes as a number, the first byte highest: it orders like the strings do.
+inline std::uint64_t LoadBig64(const std::uint8_t* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
+    return v;
+}
+
 // Reads code bits most significant first from a source; past its end it supplies zero
 // bits and remembers that it did, so a caller can tell when decoding ran off the end.
 template <class Source>
@@ -172,6 +180,15 @@ bool BitReader<Source>::NextChunk() {
 
 template <class Source>
 void BitReader<Source>::Refill() {
+    if (end_ - pos_ >= 8) {  // whole bytes, as many as fit, in one load
+        const std::uint64_t next = LoadBig64(pos_);
+        const int take = (64 - count_) / 8;
+        const int filled = count_ + 8 * take;
+        bits_ |= (next >> count_) & ~((std::uint64_t{1} << (64 - filled)) - 1);
+        pos_ += take;
+        count_ = filled;
+        return;
+    }
     while (count_ <= 56) {
         if (pos_ == end_ && !NextChunk()) {
             count_ += 8;  // a zero byte
@@ -373,8 +390,6 @@ inline std::uint32_t HuffmanModel::LastBelow(std::uint32_t from, std::uint32_t k
 // One binary search tree per first byte over the strings that start at ring positions;
 // inserting a position also finds its longest earlier match.
 
-inline std::uint64_t ByteSwap(std::uint64_t v) { return __builtin_bswap64(v); }
-
 class MatchFinder {
 public:
     MatchFinder();
@@ -394,6 +409,13 @@ private:
     static std::uint32_t CompareFrom9(const std::uint8_t* key, const std::uint8_t* other, bool& right);
     std::uint16_t& Left(std::uint32_t node) { return links_[2 * node]; }
     std::uint16_t& Right(std::uint32_t node) { return links_[2 * node + 1]; }
+    // Both children of node in one load: the left one in the low half.
+    std::uint32_t Children(std::uint32_t node) const {
+        std::uint32_t both;
+        std::memcpy(&both, &links_[2 * node], sizeof both);
+        if constexpr (std::endian::native == std::endian::big) both = both >> 16 | both << 16;
+        return both;
+    }
     // The link in node's parent that points at node.
     std::uint16_t& LinkTo(int node) {
         const int parent = dad_[node];
@@ -402,19 +424,11 @@ private:
     void Replace(int p, int r);
 
     std::array<std::uint8_t, kRingSize + kMaxMatch - 1> ring_;
-    // Left and right child of every position, side by side (little-endian order within
-    // a 32-bit word); nodes 4097 + byte are the tree roots, which use the right side.
+    // Left and right child of every position, side by side; nodes 4097 + byte are the
+    // tree roots, which use the right side, and node 4096 stands for "none".
     std::array<std::uint16_t, 2 * (kRingSize + 257)> links_;
     std::array<std::uint16_t, kRingSize + 1> dad_;
 };
-
-// Eight bytes as a number that orders like the strings do.
-inline std::uint64_t LoadBig64(const std::uint8_t* p) {
-    std::uint64_t v;
-    std::memcpy(&v, p, sizeof v);
-    if constexpr (std::endian::native == std::endian::little) v = ByteSwap(v);
-    return v;
-}
 
 // Compares key and other from index 9 on, knowing that indexes 1 to 8 agree: returns
 // the first index up to 59 where they differ, or 60, and sets right when key's byte
@@ -437,41 +451,51 @@ inline std::uint32_t MatchFinder::CompareFrom9(const std::uint8_t* key, const st
 // full 60 bytes ends the walk, and r replaces that node.
 //
 // The walk is the encoder's hot loop and a chain of dependent loads, so it keeps that
-// chain short: both children of a node are read while its bytes are compared, the side
-// is picked with a conditional move, and the best match is kept as one number,
-// length * 4096 + (4095 - distance), so that larger is better.
+// chain short: the bytes and children of both children of a node are read while the
+// node is compared, the side is then picked without a branch, and the best match is
+// kept as one number, length * 4096 + (4095 - distance), so that larger is better.
 inline void MatchFinder::Insert(int r) {
     constexpr std::uint32_t kNoMatch = (kThreshold + 1) * kRingSize - 1;  // below every match worth sending
     const std::uint8_t* key = &ring_[r];
     const std::uint64_t head = LoadBig64(key + 1);
-    std::uint32_t p = kNil + 1 + key[0];
     Left(r) = Right(r) = kNil;
     std::uint32_t best = kNoMatch;
+    std::uint32_t parent = kNil + 1 + key[0];  // a root: its right child holds the tree
     bool right = true;
-    for (;;) {
-        const std::uint32_t child = right ? Right(p) : Left(p);
-        if (child == kNil) {
-            (right ? Right(p) : Left(p)) = static_cast<std::uint16_t>(r);
-            dad_[r] = static_cast<std::uint16_t>(p);
-            break;
-        }
-        p = child;
-        const std::uint64_t other = LoadBig64(&ring_[p + 1]);
+    std::uint32_t node = Right(parent);
+    std::uint64_t text = LoadBig64(&ring_[node + 1]);
+    std::uint32_t children = Children(node);
+    while (node != kNil) {
+        const std::uint32_t left = children & 0xFFFF;
+        const std::uint32_t rightChild = children >> 16;
+        const std::uint64_t leftText = LoadBig64(&ring_[left + 1]);
+        const std::uint64_t rightText = LoadBig64(&ring_[rightChild + 1]);
+        const std::uint32_t leftChildren = Children(left);
+        const std::uint32_t rightChildren = Children(rightChild);
         std::uint32_t i;
-        if (head != other) {
-            right = head > other;
-            i = 1 + static_cast<std::uint32_t>(std::countl_zero(head ^ other)) / 8;
+        if (head != text) {
+            right = head > text;
+            i = 1 + static_cast<std::uint32_t>(std::countl_zero(head ^ text)) / 8;
         } else {
-            i = CompareFrom9(key, &ring_[p], right);
+            i = CompareFrom9(key, &ring_[node], right);
         }
-        best = std::max(best, i * kRingSize + ((p - r) & kRingMask));
+        best = std::max(best, i * kRingSize + ((node - r) & kRingMask));
         if (i == kMaxMatch) {
-            Replace(static_cast<int>(p), r);
+            Replace(static_cast<int>(node), r);
             break;
         }
+        parent = node;
+        const std::uint32_t pick = 0u - static_cast<std::uint32_t>(right);  // all ones for the right side
+        node = left ^ ((left ^ rightChild) & pick);
+        text = leftText ^ ((leftText ^ rightText) & (0 - static_cast<std::uint64_t>(right)));
+        children = leftChildren ^ ((leftChildren ^ rightChildren) & pick);
+    }
+    if (node == kNil) {
+        (right ? Right(parent) : Left(parent)) = static_cast<std::uint16_t>(r);
+        dad_[r] = static_cast<std::uint16_t>(parent);
     }
     matchLength = best == kNoMatch ? 0 : static_cast<int>(best / kRingSize);
-    if (best != kNoMatch) matchPosition = static_cast<int>(kRingMask - best % kRingSize);
+    matchPosition = best == kNoMatch ? matchPosition : static_cast<int>(kRingMask - best % kRingSize);
 }
 
 // r takes over p's place in its tree; p leaves the tree.

@@ -1,8 +1,8 @@
 #pragma once
 // A straightforward LZH codec: the algorithm written out step by step, moving one byte
-// per callback call through ReadInput/WriteOutput and 4096-byte file buffers, with
-// the tables and state of the classic LZHUF program. It is the oracle the fast codec
-// is compared against, byte for byte, and the baseline of the benchmark.
+// per callback call through ReadInput/WriteOutput and 4096-byte file buffers, with the
+// tables and state layout of the published LZHUF scheme. It is the oracle the fast
+// codec is compared against, byte for byte, and the baseline of the benchmark.
 
 #include <cstdint>
 #include <functional>
