@@ -5,6 +5,7 @@
 
 #include "platform/file_system.hpp"
 #include "platform/registry.hpp"
+#include "platform/shell.hpp"
 #include "platform/system.hpp"
 #include "platform/ui.hpp"
 
@@ -15,6 +16,7 @@ struct Platform {
     Registry& registry;
     System& system;
     Ui& ui;
+    Shell& shell;
 };
 
 }  // namespace instalator::platform

@@ -22,6 +22,7 @@
 #include "platform/image.hpp"
 #include "platform/win32/wide.hpp"
 #include "platform/win32/win32_registry.hpp"
+#include "platform/win32/win32_shell.hpp"
 #include "platform/win32/win32_system.hpp"
 #include "platform/win32/win32_ui.hpp"
 
@@ -69,6 +70,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     platform::win32::Win32Ui ui(instance);
     platform::win32::Win32System system;
     platform::win32::Win32Registry registry;
-    platform::Platform machine{platform::HostFileSystem(), registry, system, ui};
+    platform::win32::Win32Shell shell(ui);
+    platform::Platform machine{platform::HostFileSystem(), registry, system, ui, shell};
     return Show(machine, name, modal);
 }

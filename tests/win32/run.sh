@@ -104,6 +104,16 @@ else
   echo "not ok $n - backend_check.exe runs"; sed 's/^/#   /' "$work/backend.txt"
 fi
 
+# The shell requests: self-registration, links, the reboot queue; numbers its own lines.
+mkdir -p "$work/shell" && cp "$bin/register_server.dll" "$work/shell/"
+timeout 120 wine "$bin/shell_check.exe" "$n" "$(winepath -w "$work/shell")" >"$work/shell.txt" 2>&1
+shell_count=$(grep -cE '^(not )?ok [0-9]+ - ' "$work/shell.txt")
+grep -E '^((not )?ok [0-9]+ - |#)' "$work/shell.txt"
+n=$((n + shell_count))
+if [ "$shell_count" -eq 0 ] || grep -qE '^not ok ' "$work/shell.txt"; then
+  status=1; [ "$shell_count" -gt 0 ] || { n=$((n + 1)); echo "not ok $n - shell_check.exe runs"; sed 's/^/#   /' "$work/shell.txt"; }
+fi
+
 # Setup.exe itself, driven from outside.
 . "$here/setup_exe.sh"
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/headless/file_system.hpp"
+#include "platform/headless/shell.hpp"
 #include "platform/headless/system.hpp"
 #include "platform/headless/ui.hpp"
 #include "platform/memory_registry.hpp"
@@ -35,11 +36,11 @@ struct RunOutcome {
 
 class HeadlessMachine {
 public:
-    HeadlessMachine() : system(files) {}
+    HeadlessMachine() : system(files), shell(files) {}
     HeadlessMachine(const HeadlessMachine&) = delete;
     HeadlessMachine& operator=(const HeadlessMachine&) = delete;
 
-    Platform GetPlatform() { return {files, registry, system, ui}; }
+    Platform GetPlatform() { return {files, registry, system, ui, shell}; }
 
     // Runs entry on this machine. Throws HeadlessRunError when the script did not
     // foresee an interaction or has steps left; other errors pass through.
@@ -49,6 +50,7 @@ public:
     MemoryRegistry registry;
     HeadlessSystem system;
     HeadlessUi ui;
+    HeadlessShell shell;
 };
 
 }  // namespace instalator::platform

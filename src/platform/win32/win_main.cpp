@@ -11,6 +11,7 @@
 #include "platform/forms.hpp"
 #include "platform/win32/wide.hpp"
 #include "platform/win32/win32_registry.hpp"
+#include "platform/win32/win32_shell.hpp"
 #include "platform/win32/win32_system.hpp"
 #include "platform/win32/win32_ui.hpp"
 
@@ -35,7 +36,8 @@ int Run(HINSTANCE instance) {
     platform::win32::Win32Ui ui(instance);
     platform::win32::Win32System system;
     platform::win32::Win32Registry registry;
-    platform::Platform machine{platform::HostFileSystem(), registry, system, ui};
+    platform::win32::Win32Shell shell(ui);
+    platform::Platform machine{platform::HostFileSystem(), registry, system, ui, shell};
     return core::RunInstaller(machine);
 }
 

@@ -1,0 +1,74 @@
+#pragma once
+// What the installer asks of the Windows shell and the loader: self-registration of
+// a library, shell links, replace-on-reboot, starting a file with its default action
+// and restarting Windows. Paths are cp1250 Windows paths. The Win32 backend does it;
+// the headless machine records every request for tests and answers as scripted.
+
+#include <cstdint>
+#include <string>
+
+#include "common/errors.hpp"
+
+namespace instalator::platform {
+
+class Form;
+
+// A request the shell could not even start on: no shell-link object to make a link
+// with (what() is the system's text for that), or an error raised inside a library's
+// DllRegisterServer.
+class ShellError : public common::Error {
+public:
+    using common::Error::Error;
+};
+
+// What became of one self-registration: the library is always freed again.
+struct Registration {
+    enum class Outcome {
+        Registered,    // loaded; DllRegisterServer ran and reported success
+        NotLoaded,     // the library could not be loaded (missing, not a library,
+                       // missing dependencies, empty path); code = system error code
+        NoEntryPoint,  // loaded, but it exports no DllRegisterServer
+        Refused,       // DllRegisterServer returned a failure; code = its HRESULT
+    };
+    Outcome outcome = Outcome::Registered;
+    std::uint32_t code = 0;
+};
+
+// The fields of a shell link, as stored.
+struct ShellLink {
+    std::string target;            // the program it starts
+    std::string arguments;         // its command line after the program
+    std::string workingDirectory;  // where the program starts
+};
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+
+    // Loads the library at path, calls its DllRegisterServer once when it has one and
+    // frees it, with OLE initialised on this thread meanwhile.
+    virtual Registration RegisterLibrary(const std::string& path) = 0;
+
+    // Writes a shell link with the given fields to linkPath, overwriting a file of
+    // that name; the folder must exist. False when the link could not be saved.
+    // Throws ShellError when there is no shell-link object to make it with.
+    virtual bool CreateLink(const std::string& linkPath, const ShellLink& link) = 0;
+
+    // Asks Windows to put source in place of destination at its next start
+    // (replacing it). False when the system refused or cannot do that (the family of
+    // Windows that reads WinInit.ini instead).
+    virtual bool QueueReplaceOnReboot(const std::string& destination, const std::string& source) = 0;
+
+    // Starts file with its default action (no verb), with parameters (may be empty),
+    // working directory and show command (SW_* value); owner is the window the shell
+    // shows its own messages above (nullptr: none). True when the shell started it.
+    virtual bool StartFile(const Form* owner, const std::string& file, const std::string& parameters,
+                           const std::string& directory, int showCommand) = 0;
+
+    // Asks Windows to close all programs and restart, with the shutdown privilege
+    // enabled first where the system has privileges. True when the request was
+    // accepted (the installer is then ended by the shutdown).
+    virtual bool RestartWindows() = 0;
+};
+
+}  // namespace instalator::platform

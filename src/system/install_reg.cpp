@@ -1,0 +1,19 @@
+#include "system/install_reg.hpp"
+
+#include "core/script.hpp"
+
+namespace instalator::system {
+
+void ProcessInstallReg(core::Installer& run) {
+    const common::TIniFile& script = *run.State.ScriptIni;
+    const std::int32_t count = core::InstallRegCount(script);
+    for (std::int32_t item = 1; item <= count; ++item) RegisterLibrary(run, core::InstallRegItem(script, item));
+}
+
+// The outcome matters to nobody here: a component that does not register leaves the
+// installed files as they are, and the installation goes on.
+void RegisterLibrary(core::Installer& run, const std::string& libraryPath) {
+    run.Machine.shell.RegisterLibrary(libraryPath);
+}
+
+}  // namespace instalator::system

@@ -1,0 +1,48 @@
+#include "system/shortcuts.hpp"
+
+#include "common/errors.hpp"
+#include "common/reg_ini_file.hpp"
+#include "system/uninstall_entry.hpp"
+#include "system/uninstall_log.hpp"
+
+namespace instalator::system {
+namespace {
+
+// The per-user Start-menu Programs folder as the shell publishes it; empty when the
+// value is missing (links then go below the root of the current drive).
+std::string ProgramsFolder(core::Installer& run) {
+    const common::TRegIniFile explorer(run.Machine.registry, "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer");
+    return explorer.ReadText("Shell Folders", "Programs", "");
+}
+
+// Everything up to and including the last "\" or ":"; empty for a bare name.
+std::string WorkingDirectoryOf(const std::string& target) {
+    const std::size_t end = target.find_last_of("\\:");
+    return end == std::string::npos ? std::string() : target.substr(0, end + 1);
+}
+
+}  // namespace
+
+void InstallIcons(core::Installer& run) {
+    const core::InstallerState& state = run.State;
+    for (std::size_t i = 0; i < state.ShortCutCount && i < state.ShortCutList.size(); ++i) {
+        const core::ShortCutEntry& entry = state.ShortCutList[i];
+        CreateShortCut(run, entry.Group, entry.LinkName, entry.Target, entry.Arguments);
+    }
+    RegisterUninstaller(run);
+}
+
+void CreateShortCut(core::Installer& run, const std::string& group, const std::string& linkName,
+                    const std::string& target, const std::string& arguments) {
+    const std::string groupFolder = ProgramsFolder(run) + "\\" + group;
+    try {
+        run.Machine.files.CreateDirectory(groupFolder);
+    } catch (const common::IoError&) {
+        // It exists already, or its parent does not: the save below then fails quietly.
+    }
+    const std::string linkPath = groupFolder + "\\" + linkName;
+    run.Machine.shell.CreateLink(linkPath, {target, arguments, WorkingDirectoryOf(target)});
+    LogShortCut(run, linkPath, groupFolder);
+}
+
+}  // namespace instalator::system

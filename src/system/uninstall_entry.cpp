@@ -1,0 +1,38 @@
+#include "system/uninstall_entry.hpp"
+
+#include "common/reg_ini_file.hpp"
+#include "core/main_form.hpp"
+#include "core/script.hpp"
+#include "dialogs/select_dir.hpp"
+#include "system/shortcuts.hpp"
+#include "system/uninstall_log.hpp"
+
+namespace instalator::system {
+namespace {
+
+constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// A path as one word of a command line. Windows paths cannot hold quotation marks.
+std::string CommandWord(const std::string& path) {
+    if (path.find_first_of(" \t") == std::string::npos) return path;
+    return "\"" + path + "\"";
+}
+
+}  // namespace
+
+void RegisterUninstaller(core::Installer& run) {
+    const std::string uninstall = core::ScriptUninstall(*run.State.ScriptIni);
+    if (uninstall.empty()) return;
+    const std::string uninstaller = run.Windows.SelectDirectory->SelectedDir.Text() + uninstall;
+    const std::string logPath = UninstallLogPath(run);
+    CreateShortCut(run, run.State.ShortCutList[0].Group, "Odinstaluj.lnk", uninstaller, CommandWord(logPath));
+
+    common::TRegIniFile registry(run.Machine.registry, "");
+    registry.SetRoot(platform::RootKey::LocalMachine);
+    // When the key cannot be opened, the write below reports the subkey it could not create.
+    registry.OpenKey(kUninstallKey, true);
+    registry.WriteText(kUninstallSubKey, "DisplayName", run.Windows.Main->SubTitle.Text());
+    registry.WriteText(kUninstallSubKey, "UnInstallString", CommandWord(uninstaller) + " " + CommandWord(logPath));
+}
+
+}  // namespace instalator::system
