@@ -48,12 +48,14 @@ auto UnderWindowsName(const std::string& path, Operation&& operation) -> decltyp
 // A host file whose errors name the Windows path it was opened under.
 class HeadlessFile final : public File {
 public:
-    HeadlessFile(std::unique_ptr<File> inner, std::string path) : inner_(std::move(inner)), path_(std::move(path)) {}
+    HeadlessFile(std::unique_ptr<File> inner, std::string path, bool storesNothing)
+        : inner_(std::move(inner)), path_(std::move(path)), storesNothing_(storesNothing) {}
 
     std::size_t Read(void* buffer, std::size_t size) override {
         return UnderWindowsName(path_, [&] { return inner_->Read(buffer, size); });
     }
     std::size_t Write(const void* data, std::size_t size) override {
+        if (storesNothing_) return 0;
         return UnderWindowsName(path_, [&] { return inner_->Write(data, size); });
     }
     void Seek(std::int64_t offset) override {
@@ -72,6 +74,7 @@ public:
 private:
     std::unique_ptr<File> inner_;
     std::string path_;
+    bool storesNothing_;
 };
 
 bool HostEntryExists(const std::string& host) {
@@ -175,6 +178,14 @@ void HeadlessFileSystem::Lock(const std::string& path) { locked_.insert(LockKey(
 
 void HeadlessFileSystem::Unlock(const std::string& path) { locked_.erase(LockKey(HostPath(path))); }
 
+void HeadlessFileSystem::SetAttributes(const std::string& path, std::uint32_t attributes) {
+    attributes_[LockKey(HostPath(path))] = attributes;
+}
+
+void HeadlessFileSystem::FailWrites(const std::string& path, int opens) {
+    failingWrites_[LockKey(HostPath(path))] = opens;
+}
+
 void HeadlessFileSystem::CheckUnlocked(const std::string& path) const {
     if (locked_.contains(LockKey(HostPath(path)))) throw IoError(kSharingViolation, path);
 }
@@ -183,7 +194,13 @@ std::unique_ptr<File> HeadlessFileSystem::Open(const std::string& path, OpenMode
     const std::string host = HostPath(path);
     if (mode != OpenMode::Read) CheckUnlocked(path);
     auto file = UnderWindowsName(path, [&] { return HostFileSystem().Open(host, mode); });
-    return std::make_unique<HeadlessFile>(std::move(file), path);
+    bool storesNothing = false;
+    if (const auto failing = failingWrites_.find(LockKey(host));
+        mode != OpenMode::Read && failing != failingWrites_.end() && failing->second > 0) {
+        --failing->second;
+        storesNothing = true;
+    }
+    return std::make_unique<HeadlessFile>(std::move(file), path, storesNothing);
 }
 
 bool HeadlessFileSystem::FileExists(const std::string& path) {
@@ -223,7 +240,12 @@ void HeadlessFileSystem::CreateDirectory(const std::string& path) {
 
 std::vector<DirectoryEntry> HeadlessFileSystem::ListDirectory(const std::string& path) {
     const std::string host = HostPath(path);
-    return UnderWindowsName(path, [&] { return HostFileSystem().ListDirectory(host); });
+    std::vector<DirectoryEntry> entries = UnderWindowsName(path, [&] { return HostFileSystem().ListDirectory(host); });
+    for (DirectoryEntry& entry : entries) {
+        const auto set = attributes_.find(LockKey(host + "/" + entry.name));
+        if (set != attributes_.end()) entry.attributes = set->second;
+    }
+    return entries;
 }
 
 }  // namespace instalator::platform

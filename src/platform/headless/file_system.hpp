@@ -7,6 +7,7 @@
 // running program locks its files: they can be read but not deleted, renamed or
 // written.
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -52,6 +53,12 @@ public:
 
     void Lock(const std::string& path);
     void Unlock(const std::string& path);
+    // The Windows attribute bits that listings report for the existing entry at path
+    // (read-only 0x01, hidden 0x02, ... with directory 0x10), instead of the host's.
+    void SetAttributes(const std::string& path, std::uint32_t attributes);
+    // The next opens openings of path for writing give files that store nothing
+    // (Write returns 0), as on a full disk.
+    void FailWrites(const std::string& path, int opens);
 
     std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override;
     bool FileExists(const std::string& path) override;
@@ -68,6 +75,8 @@ private:
 
     std::map<char, std::string> drives_;  // host directory of each drive, cp1250
     std::set<std::string> locked_;        // lower-cased host paths
+    std::map<std::string, std::uint32_t> attributes_;  // lower-cased host paths
+    std::map<std::string, int> failingWrites_;         // lower-cased host paths
     std::string currentDirectory_ = "C:\\";
 };
 

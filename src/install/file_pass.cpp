@@ -1,0 +1,137 @@
+#include "install/file_pass.hpp"
+
+#include <array>
+#include <limits>
+
+#include "common/strings.hpp"
+#include "common/text.hpp"
+#include "core/main_form.hpp"
+#include "core/progress.hpp"
+#include "core/script.hpp"
+#include "dialogs/confirm_abort.hpp"
+#include "dialogs/informations.hpp"
+#include "dialogs/select_dir.hpp"
+#include "install/install_file.hpp"
+#include "package/resource.hpp"
+#include "platform/image.hpp"
+
+namespace instalator::install {
+namespace {
+
+constexpr unsigned kOkCancel = 1;  // MB_OKCANCEL, no icon
+constexpr int kOk = 1;             // IDOK
+
+// Upper case with the code page's rules: the inverse of its lower-casing.
+std::string UpperCase(std::string_view text) {
+    static const std::array<char, 256> upper = [] {
+        std::array<char, 256> table{};
+        for (int b = 0; b < 256; ++b) table[b] = static_cast<char>(b);
+        for (int b = 0; b < 256; ++b) {
+            const auto lower = static_cast<unsigned char>(common::LowerChar(static_cast<char>(b)));
+            if (lower != b) table[lower] = static_cast<char>(b);
+        }
+        return table;
+    }();
+    std::string out(text);
+    for (char& c : out) c = upper[static_cast<unsigned char>(c)];
+    return out;
+}
+
+std::string WithBackslash(std::string path) {
+    if (common::RightText(path, 1) != "\\") path += '\\';
+    return path;
+}
+
+// Opens volume b, asking for the next diskette while it is missing.
+void OpenVolume(core::Installer& run, package::TResourceClass& volume, std::int32_t b) {
+    const common::TIniFile& script = *run.State.ScriptIni;
+    while (!volume.OpenPackage(run.State.SourceDir + core::VolumeName(script, b))) {
+        const int answer = run.App.MessageBox(common::Cp1250(u8"Proszę włożyć kolejną dyskietkę..."),
+                                              "Kolejna dyskietka", kOkCancel);
+        if (answer == kOk || !dialogs::ConfirmAbort(run)) continue;
+        run.App.ShowMessage(common::Cp1250(u8"Brak plików w pakiecie instalacyjnym !"));
+        run.EndInstaller();
+    }
+}
+
+// Puts the picture entry name of the start-up package into the picture window and
+// shows it at the main window's upper left.
+void ShowPicture(core::Installer& run, const std::string& name) {
+    const core::TMain& main = *run.Windows.Main;
+    dialogs::TInformations& window = *run.Windows.Informations;
+    const std::string path = run.State.SetupPackage->ExtractToTemp(name);
+    window.Dest.SetImage(platform::LoadBmp(run.Machine.files, path));
+    const std::int64_t below = core::Nearest(main.Height() * (1.0L / 6));
+    window.SetBounds(
+        {main.Left() + 8, main.Top() + static_cast<int>(below), window.Dest.Width(), window.Dest.Height()});
+    window.Show();
+    run.Machine.ui.ProcessMessages();
+}
+
+void RecordShortCut(core::Installer& run, const core::ScriptItem& item, const std::string& destPath) {
+    core::InstallerState& state = run.State;
+    if (state.ShortCutCount >= core::kMaxShortCuts) return;
+    core::ShortCutEntry& entry = state.ShortCutList[state.ShortCutCount++];
+    entry.Group = core::ScriptGroup(*state.ScriptIni);
+    entry.LinkName = item.Link;
+    entry.Target = item.File.empty() ? destPath : item.File;
+    entry.Arguments = item.File.empty() ? item.Parameter : destPath;
+}
+
+// Whether the file at destPath is to be (re)written by the packed copy.
+bool ShouldInstall(core::Installer& run, std::int32_t b, const std::string& destPath,
+                   const package::FileVersion& packed) {
+    if (!run.Machine.files.FileExists(destPath)) return true;
+    if (!core::VolumeRewrite(*run.State.ScriptIni, b)) return false;
+    const package::FileVersion existing = run.Machine.system.FileVersion(destPath);
+    return existing == package::FileVersion{} || packed > existing;
+}
+
+void AddBytesDone(core::InstallerState& state, std::int32_t size) {
+    const std::int64_t sum = std::int64_t{state.BytesDone} + size;
+    state.BytesDone = static_cast<std::int32_t>(std::min<std::int64_t>(sum, std::numeric_limits<std::int32_t>::max()));
+}
+
+void InstallItem(core::Installer& run, package::TResourceClass& volume, std::int32_t b, const std::string& section,
+                 std::int32_t d) {
+    const common::TIniFile& script = *run.State.ScriptIni;
+    const std::string picture = core::SplashPicture(script, b, d);
+    if (!picture.empty()) ShowPicture(run, picture);
+
+    const core::ScriptItem item = core::ReadScriptItem(script, section, d);
+    const std::string directory = DestinationDirectory(run, item.Dest);
+    common::MakePath(run.Machine.files, directory);
+    const std::string destPath = directory + item.Name;
+    if (item.Shell == 1) RecordShortCut(run, item, destPath);
+
+    const package::TResourceEntry entry = volume.FindEntry(common::FileNamePart(destPath));
+    if (ShouldInstall(run, b, destPath, entry.FileVersion)) {
+        InstallFile(run, core::VolumeName(script, b), destPath, item.Reg == 1);
+    }
+    AddBytesDone(run.State, entry.UnpackedSize);
+}
+
+}  // namespace
+
+std::string DestinationDirectory(core::Installer& run, std::string_view dest) {
+    const std::string keyword = UpperCase(dest);
+    const std::string target = run.Windows.SelectDirectory->SelectedDir.Text();
+    if (keyword == "$SYSTEM") return WithBackslash(run.Machine.system.SystemDirectory());
+    if (keyword == "$WIN") return WithBackslash(run.Machine.system.WindowsDirectory());
+    if (keyword.empty() || keyword == "$PROGRAM") return WithBackslash(target);
+    return WithBackslash(WithBackslash(target) + keyword);
+}
+
+void InstallResources(core::Installer& run) {
+    const common::TIniFile& script = *run.State.ScriptIni;
+    package::TResourceClass volume(run.Machine.files, run.TempDir);
+    const std::int32_t count = core::VolumeCount(script);
+    for (std::int32_t b = 1; b <= count; ++b) {
+        OpenVolume(run, volume, b);
+        const std::string section = core::VolumeName(script, b);
+        const std::int32_t files = core::VolumeFileCount(script, section);
+        for (std::int32_t d = 1; d <= files; ++d) InstallItem(run, volume, b, section, d);
+    }
+}
+
+}  // namespace instalator::install

@@ -1,0 +1,31 @@
+#pragma once
+// Putting one package file on the disk: log it, free the destination (or divert the
+// new copy to a temporary name queued to replace it at the next start), note it for
+// self-registration, and unpack it, offering Abort, Retry and Ignore on a write
+// error.
+
+#include <string>
+
+#include "core/installer.hpp"
+#include "platform/file_system.hpp"
+
+namespace instalator::install {
+
+// Deletes the file at path if there is one; true when no file is left there, false
+// when the file could not be deleted (in use, read-only).
+bool DeleteIfExists(platform::FileSystem& files, const std::string& path);
+
+// The name a new copy of destPath is written under while destPath is in use: the
+// file name cut before its first "." plus ".q07", beside destPath; when a file of
+// that name exists already (another diverted copy), "~2", "~3", ... go before the
+// ".q07" until the name is free.
+std::string DivertedName(platform::FileSystem& files, const std::string& destPath);
+
+// Installs the entry named like destPath's file name from the package volume
+// volumeName (in the installer's directory) at destPath; reg is the script's
+// registration flag. Ends the installer when the user confirms an abort in the
+// write-error box. An existing destination is touched only when the volume holds
+// the entry.
+void InstallFile(core::Installer& run, const std::string& volumeName, const std::string& destPath, bool reg);
+
+}  // namespace instalator::install

@@ -1,0 +1,43 @@
+#include "system/uninstall_log.hpp"
+
+#include "common/ini_file.hpp"
+#include "core/main_form.hpp"
+#include "core/script.hpp"
+#include "dialogs/select_dir.hpp"
+
+namespace instalator::system {
+namespace {
+
+constexpr std::string_view kApplication = "Application";
+constexpr std::string_view kShortCuts = "ShortCuts";
+
+}  // namespace
+
+std::string UninstallLogPath(core::Installer& run) {
+    return run.Windows.SelectDirectory->SelectedDir.Text() + "Setup.uni";
+}
+
+void LogInstalledFile(core::Installer& run, const std::string& destPath, bool reg) {
+    common::TIniFile log(run.Machine.files, UninstallLogPath(run));
+    log.WriteText(kApplication, "Title", run.Windows.Main->SubTitle.Text());
+    const std::int32_t number = log.ReadNumber(kApplication, "Count", 0) + 1;
+    if (log.ReadNumber(destPath, "Item", 0) != 0) return;
+
+    const std::string section = core::ItemKey(number);
+    log.WriteText(section, "Name", destPath);
+    log.WriteFlag(section, "Exists", run.Machine.files.FileExists(destPath));
+    log.WriteFlag(section, "Register", reg);
+    log.WriteNumber(kApplication, "Count", number);
+    log.WriteNumber(destPath, "Item", number);
+}
+
+void LogShortCut(core::Installer& run, const std::string& linkPath, const std::string& groupFolder) {
+    common::TIniFile log(run.Machine.files, UninstallLogPath(run));
+    const std::int32_t number = log.ReadNumber(kShortCuts, "Count", 0) + 1;
+    const std::string section = "ShortCut" + std::to_string(number);
+    log.WriteText(section, "Name", linkPath);
+    log.WriteText(section, "Directory", groupFolder);
+    log.WriteNumber(kShortCuts, "Count", number);
+}
+
+}  // namespace instalator::system

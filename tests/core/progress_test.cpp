@@ -1,0 +1,85 @@
+// The copy window's bars: extended-precision shares rounded half to even, and when
+// messages are let run.
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "core/main_form.hpp"
+#include "core/progress.hpp"
+#include "dialogs/copying.hpp"
+#include "support/engine_run.hpp"
+
+namespace instalator::core {
+namespace {
+
+using platform::Step;
+using testing::InstallerMachine;
+
+TEST(NearestTest, HalvesGoToTheEvenNeighbour) {
+    const std::pair<long double, std::int64_t> cases[] = {
+        {0.5L, 0},  {1.5L, 2},   {2.5L, 2},   {3.5L, 4},    {-0.5L, 0},     {-1.5L, -2},
+        {2.4L, 2},  {2.6L, 3},   {49.99L, 50}, {-2.6L, -3}, {1e12L + 0.5L, 1000000000000}, {0.0L, 0},
+    };
+    for (const auto& [x, expected] : cases) EXPECT_EQ(Nearest(x), expected) << static_cast<double>(x);
+}
+
+struct ProgressCase {
+    const char* name;
+    std::int32_t fileTotal;
+    std::int32_t totalSpace;
+    std::int32_t bytesDone;
+    std::int32_t written;
+    int current;  // expected bar positions; -1: the bars keep their old positions
+    int whole;
+};
+
+TEST(UpdateProgressTest, SetsBothBarsAndPumpsOnlyWhenSizesAreKnown) {
+    constexpr int kUntouched = 7;
+    const ProgressCase cases[] = {
+        {"half of a block", 4096, 4096, 0, 2048, 50, 50},
+        {"half a percent goes down to 0", 200, 200, 0, 1, 0, 0},
+        {"one and a half percent goes up to 2", 200, 200, 0, 3, 2, 2},
+        {"whole counts bytes done before", 200, 1000, 100, 5, 2, 10},
+        {"whole past the declared space is full", 100, 100, 150, 10, 10, 100},
+        {"sum beyond 32 bits", 4096, std::numeric_limits<std::int32_t>::max(),
+         std::numeric_limits<std::int32_t>::max() - 10, 4096, 100, 100},
+        {"unknown file size", 0, 1000, 0, 500, -1, -1},
+        {"no declared space", 1000, 0, 0, 500, -1, -1},
+    };
+    for (const ProgressCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        InstallerMachine m;
+        m.PrepareInstaller("[Application]\r\n");
+        int clicks = 0;
+        int clicksDuringUpdate = -1;
+        std::int32_t fileDone = -1;
+        int current = 0;
+        int whole = 0;
+        testing::RunEngine(m, [&](Installer& run) {
+            dialogs::TCopying& copying = *run.Windows.Copying;
+            copying.Button1.OnClick = [&clicks] { ++clicks; };
+            copying.Show();
+            copying.CurrentProgressBar.SetPosition(kUntouched);
+            copying.WholeProgressBar.SetPosition(kUntouched);
+            run.Windows.Main->FileTotal = c.fileTotal;
+            run.State.TotalSpaceNeeded = c.totalSpace;
+            run.State.BytesDone = c.bytesDone;
+            m.machine.ui.AddStep(Step::Click("TCopying", "Button1"));
+            UpdateProgress(run, c.written);
+            clicksDuringUpdate = clicks;
+            fileDone = run.Windows.Main->FileDone;
+            current = copying.CurrentProgressBar.Position();
+            whole = copying.WholeProgressBar.Position();
+            run.Machine.ui.ProcessMessages();  // the click, when UpdateProgress left it
+        });
+        EXPECT_EQ(fileDone, c.written);
+        EXPECT_EQ(current, c.current < 0 ? kUntouched : c.current);
+        EXPECT_EQ(whole, c.whole < 0 ? kUntouched : c.whole);
+        EXPECT_EQ(clicksDuringUpdate, c.current < 0 ? 0 : 1);  // messages run only when the bars move
+        EXPECT_EQ(clicks, 1);
+    }
+}
+
+}  // namespace
+}  // namespace instalator::core

@@ -1,0 +1,30 @@
+#include "support/engine_run.hpp"
+
+#include "common/strings.hpp"
+#include "common/text.hpp"
+#include "dialogs/select_dir.hpp"
+
+namespace instalator::testing {
+
+platform::RunOutcome RunEngine(InstallerMachine& m, const std::function<void(core::Installer&)>& body,
+                               const std::string& target) {
+    return m.machine.Run([&](platform::Platform& platform) {
+        core::Installer run(platform);
+        run.App.SetTitle(std::string(core::kApplicationTitle));
+        run.CreateWindows();
+        common::MakePath(platform.files, target);
+        run.Windows.SelectDirectory->SelectedDir.SetText(target);
+        body(run);
+        return 0;
+    });
+}
+
+std::vector<std::string> Boxes(const platform::HeadlessUi& ui) {
+    std::vector<std::string> boxes;
+    for (const platform::Event* event : ui.EventsOf(platform::Event::Kind::MessageBox)) {
+        boxes.push_back(common::Utf8FromCp1250(event->caption) + "|" + common::Utf8FromCp1250(event->text));
+    }
+    return boxes;
+}
+
+}  // namespace instalator::testing
