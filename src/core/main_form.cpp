@@ -5,6 +5,7 @@
 
 #include "common/strings.hpp"
 #include "common/text.hpp"
+#include "core/sequence.hpp"
 
 namespace instalator::core {
 namespace {
@@ -124,6 +125,6 @@ void TMain::FormResize() {
     MakerInfo1.SetBounds({15, height - MakerInfo1.Height() - 40, MakerInfo1.Width(), MakerInfo1.Height()});
 }
 
-void TMain::Timer1Timer() { Timer1.SetEnabled(false); }
+void TMain::Timer1Timer() { core::Timer1Timer(run_); }
 
 }  // namespace instalator::core

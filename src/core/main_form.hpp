@@ -46,7 +46,8 @@ public:
 
     void FormCreate();
     void FormResize();
-    void Timer1Timer();
+    // Runs the installation (core::Timer1Timer); never returns.
+    [[noreturn]] void Timer1Timer();
 };
 
 }  // namespace instalator::core

@@ -1,11 +1,13 @@
 #include "dialogs/copying.hpp"
 
+#include "dialogs/confirm_abort.hpp"
 #include "dialogs/dialog_look.hpp"
 
 namespace instalator::dialogs {
 
 TCopying::TCopying(core::Installer& run)
     : Form(run.App, "TCopying"),
+      run_(run),
       GroupBox1(*this, "GroupBox1", {0, 0, 349, 97}),
       Panel1(GroupBox1, "Panel1", {8, 12, 101, 17}),
       NowCoping(GroupBox1, "NowCoping", {112, 12, 233, 17}),
@@ -22,6 +24,11 @@ TCopying::TCopying(core::Installer& run)
     NowCoping.SetFont(navy);
     NowCoping.SetText("Setup.lst");
     Button1.SetText("&Przerwij");
+    Button1.OnClick = [this] { Button1Click(); };
+}
+
+void TCopying::Button1Click() {
+    if (ConfirmAbort(run_)) run_.EndInstaller();
 }
 
 }  // namespace instalator::dialogs

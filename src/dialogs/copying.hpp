@@ -7,6 +7,9 @@
 namespace instalator::dialogs {
 
 class TCopying final : public platform::Form {
+private:
+    core::Installer& run_;
+
 public:
     explicit TCopying(core::Installer& run);
 
@@ -16,6 +19,10 @@ public:
     platform::ProgressBar CurrentProgressBar;
     platform::ProgressBar WholeProgressBar;
     platform::Button Button1;
+
+    // "&Przerwij": ends the installer, in the middle of the file pass, when the user
+    // confirms; otherwise the pass goes on.
+    void Button1Click();
 };
 
 }  // namespace instalator::dialogs

@@ -2,6 +2,8 @@
 
 #include "common/text.hpp"
 #include "dialogs/dialog_look.hpp"
+#include "dialogs/launch_file.hpp"
+#include "dialogs/select_dir.hpp"
 
 namespace instalator::dialogs {
 
@@ -10,6 +12,7 @@ using platform::PictureLayout;
 
 TFinish::TFinish(core::Installer& run)
     : Form(run.App, "TFinish"),
+      run_(run),
       GroupBox1(*this, "GroupBox1", {0, 0, 441, 313}),
       Splash2(GroupBox1, "Splash2", {8, 12, 149, 293}),
       Label1(GroupBox1, "Label1", {172, 68, 257, 97}),
@@ -24,6 +27,17 @@ TFinish::TFinish(core::Installer& run)
     DoStart.SetTabOrder(1);
     BitBtn2.SetText(common::Cp1250(u8"Zakończ instalację"));
     BitBtn2.SetTabOrder(0);
+    BitBtn2.OnClick = [this] { BitBtn2Click(); };
+}
+
+void TFinish::BitBtn2Click() {
+    if (DoStart.Checked()) {
+        const std::string program = run_.Windows.SelectDirectory->SelectedDir.Text() +
+                                    run_.State.ScriptIni->ReadText("Application", "Shell", "");
+        // A directory (an empty Shell value included) is not started.
+        if (run_.Machine.files.FileExists(program)) LaunchFile(run_, program, "", "c:\\", kShowNormal);
+    }
+    run_.EndInstaller();
 }
 
 }  // namespace instalator::dialogs

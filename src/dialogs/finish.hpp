@@ -7,6 +7,9 @@
 namespace instalator::dialogs {
 
 class TFinish final : public platform::Form {
+private:
+    core::Installer& run_;
+
 public:
     explicit TFinish(core::Installer& run);
 
@@ -15,6 +18,10 @@ public:
     platform::Label Label1;
     platform::CheckBox DoStart;
     platform::BitmapButton BitBtn2;
+
+    // "Zakończ instalację": starts [Application] Shell from the target directory when
+    // DoStart is ticked and that file exists, then ends the installer.
+    [[noreturn]] void BitBtn2Click();
 };
 
 }  // namespace instalator::dialogs

@@ -1,6 +1,12 @@
 #include "dialogs/grupa.hpp"
 
+#include <cstdint>
+#include <vector>
+
+#include "common/errors.hpp"
+#include "common/reg_ini_file.hpp"
 #include "common/text.hpp"
+#include "dialogs/confirm_abort.hpp"
 #include "dialogs/dialog_look.hpp"
 
 namespace instalator::dialogs {
@@ -8,8 +14,15 @@ namespace instalator::dialogs {
 using platform::ButtonPicture;
 using platform::PictureLayout;
 
+namespace {
+
+constexpr std::uint32_t kDirectoryAttribute = 0x10;
+
+}  // namespace
+
 TGrupa::TGrupa(core::Installer& run)
     : Form(run.App, "TGrupa"),
+      run_(run),
       GroupBox1(*this, "GroupBox1", {0, 0, 461, 173}),
       BitBtn1(GroupBox1, "BitBtn1", {8, 12, 105, 93}, ButtonPicture::Install, PictureLayout::Above),
       Label1(GroupBox1, "Label1", {120, 16, 329, 93}),
@@ -29,6 +42,29 @@ TGrupa::TGrupa(core::Installer& run)
     GRP.SetItemHeight(13);
     BitBtn2.SetText(common::Cp1250(u8"Przerwij instalację"));
     BitBtn2.SetTabOrder(1);
+    OnShow = [this] { FormShow(); };
+    BitBtn2.OnClick = [this] { BitBtn2Click(); };
+}
+
+void TGrupa::FormShow() {
+    const common::TRegIniFile explorer(run_.Machine.registry, "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer");
+    const std::string programs = explorer.ReadText("Shell Folders", "Programs", "");
+    std::vector<platform::DirectoryEntry> entries;
+    try {
+        entries = run_.Machine.files.ListDirectory(programs + "\\");
+    } catch (const common::IoError&) {
+        return;  // no such folder: nothing to propose, any name may still be typed
+    }
+    for (const platform::DirectoryEntry& entry : entries) {
+        // Exactly the directory attribute: a read-only, hidden, system or archived
+        // folder is not proposed.
+        if (entry.name.empty() || entry.name.front() == '.' || entry.attributes != kDirectoryAttribute) continue;
+        GRP.AddItem(entry.name);
+    }
+}
+
+void TGrupa::BitBtn2Click() {
+    if (ConfirmAbort(run_)) run_.EndInstaller();
 }
 
 }  // namespace instalator::dialogs

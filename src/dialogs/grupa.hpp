@@ -7,6 +7,9 @@
 namespace instalator::dialogs {
 
 class TGrupa final : public platform::Form {
+private:
+    core::Installer& run_;
+
 public:
     explicit TGrupa(core::Installer& run);
 
@@ -16,6 +19,11 @@ public:
     platform::GroupBox GroupBox2;
     platform::ComboBox GRP;
     platform::BitmapButton BitBtn2;
+
+    // Lists the existing group folders of the Start menu's Programs folder.
+    void FormShow();
+    // "Przerwij instalację": ends the installer when the user confirms.
+    void BitBtn2Click();
 };
 
 }  // namespace instalator::dialogs

@@ -15,4 +15,15 @@ TMessageR::TMessageR(core::Installer& run)
     SetCentredText(MessageText, 11, "");
 }
 
+void TMessageR::ShowStatus(const std::string& text) {
+    MessageText.SetText(text);
+    Show();
+    App().GetUi().ProcessMessages();
+}
+
+void TMessageR::HideStatus() {
+    Close();
+    App().GetUi().ProcessMessages();
+}
+
 }  // namespace instalator::dialogs

@@ -1,6 +1,8 @@
 #pragma once
 // TMessageR: the borderless one-line status window.
 
+#include <string>
+
 #include "core/installer.hpp"
 #include "platform/forms.hpp"
 
@@ -12,6 +14,12 @@ public:
 
     platform::Panel Panel1;
     platform::Label MessageText;
+
+    // Shows text in the window without waiting, then lets pending messages run so
+    // that it is painted at once.
+    void ShowStatus(const std::string& text);
+    // Hides the window, then lets pending messages run.
+    void HideStatus();
 };
 
 }  // namespace instalator::dialogs

@@ -10,6 +10,7 @@ using platform::PictureLayout;
 
 TRestartME::TRestartME(core::Installer& run)
     : Form(run.App, "TRestartME"),
+      run_(run),
       GroupBox1(*this, "GroupBox1", {0, 0, 441, 313}),
       Splash2(GroupBox1, "Splash2", {8, 12, 149, 293}),
       Label1(GroupBox1, "Label1", {172, 48, 257, 97}),
@@ -28,6 +29,12 @@ TRestartME::TRestartME(core::Installer& run)
     DoRestart.SetTabOrder(1);
     BitBtn2.SetText(common::Cp1250(u8"Zakończ instalację"));
     BitBtn2.SetTabOrder(0);
+    BitBtn2.OnClick = [this] { BitBtn2Click(); };
+}
+
+void TRestartME::BitBtn2Click() {
+    if (DoRestart.Checked()) run_.Machine.shell.RestartWindows();
+    Close();
 }
 
 }  // namespace instalator::dialogs

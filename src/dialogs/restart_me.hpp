@@ -7,6 +7,9 @@
 namespace instalator::dialogs {
 
 class TRestartME final : public platform::Form {
+private:
+    core::Installer& run_;
+
 public:
     explicit TRestartME(core::Installer& run);
 
@@ -15,6 +18,10 @@ public:
     platform::Label Label1;
     platform::CheckBox DoRestart;
     platform::BitmapButton BitBtn2;
+
+    // "Zakończ instalację": asks for a restart of Windows when DoRestart is ticked
+    // (what the platform answers is not examined), then closes.
+    void BitBtn2Click();
 };
 
 }  // namespace instalator::dialogs

@@ -1,6 +1,9 @@
 #include "dialogs/select_dir.hpp"
 
+#include "common/errors.hpp"
+#include "common/strings.hpp"
 #include "common/text.hpp"
+#include "dialogs/confirm_abort.hpp"
 #include "dialogs/dialog_look.hpp"
 
 namespace instalator::dialogs {
@@ -30,10 +33,60 @@ TSelectDirectory::TSelectDirectory(core::Installer& run)
     BitBtn2.SetText(common::Cp1250(u8"Przerwij instalację"));
     BitBtn2.SetTabOrder(1);
     OnCreate = [this] { FormCreate(); };
+    BitBtn1.OnClick = [this] { BitBtn1Click(); };
+    BitBtn2.OnClick = [this] { BitBtn2Click(); };
+    SelectedDir.OnKeyPress = [this](char& key) { SelectedDirKeyPress(key); };
+    SelectedDir.OnBeforeDialog = [this](std::string& start) { SelectedDirBeforeDialog(start); };
+    SelectedDir.OnAfterDialog = [this](std::string& path, bool& accepted) { SelectedDirAfterDialog(path, accepted); };
+}
+
+bool IsExistingDirectory(platform::System& system, const std::string& path) {
+    const std::string remembered = system.CurrentDirectory();
+    const bool exists = system.SetCurrentDirectory(path);
+    if (!system.SetCurrentDirectory(remembered)) throw common::IoError(3, remembered);
+    return exists;
 }
 
 void TSelectDirectory::FormCreate() {
     SelectedDir.SetText(run_.State.ScriptIni->ReadText("Application", "TargetDir", kDefaultTargetDir));
+}
+
+void TSelectDirectory::BitBtn1Click() {
+    if (common::RightText(SelectedDir.Text(), 1) != "\\") SelectedDir.SetText(SelectedDir.Text() + "\\");
+    const std::string target = SelectedDir.Text();
+    platform::System& system = run_.Machine.system;
+    if (IsExistingDirectory(system, target)) {
+        Close();
+        return;
+    }
+    const int answer = run_.App.MessageBox(
+        common::Cp1250(u8"Wskazany katalog nie istnieje !. Czy chcesz go utworzyć ?"), "Instalator", platform::kMbYesNo);
+    if (answer != platform::kIdYes) return;
+    common::MakePath(run_.Machine.files, target);
+    if (IsExistingDirectory(system, target)) {
+        Close();
+        return;
+    }
+    run_.App.ShowMessage(common::Cp1250(u8"Błąd podczas próby utworzenia katalog. Podana nazwa jest nieprawidłowa "
+                                        u8"lub katalog o podanej nazwie już istnieje"));
+}
+
+void TSelectDirectory::BitBtn2Click() {
+    if (ConfirmAbort(run_)) run_.EndInstaller();
+}
+
+void TSelectDirectory::SelectedDirKeyPress(char& key) {
+    if (key == '\r') BitBtn1Click();
+}
+
+void TSelectDirectory::SelectedDirBeforeDialog(std::string& startFolder) {
+    // (assign, not "=": GCC 12 -O3 warns falsely about overlapping copies for the latter)
+    if (!IsExistingDirectory(run_.Machine.system, startFolder)) startFolder.assign(1, '\\');
+}
+
+void TSelectDirectory::SelectedDirAfterDialog(std::string& path, bool&) {
+    if (common::RightText(path, 1) != "\\") path += '\\';
+    path += "Quill07\\";
 }
 
 }  // namespace instalator::dialogs

@@ -3,7 +3,10 @@
 // target directory for the whole run.
 
 #include "core/installer.hpp"
+#include <string>
+
 #include "platform/forms.hpp"
+#include "platform/system.hpp"
 
 namespace instalator::dialogs {
 
@@ -26,6 +29,21 @@ public:
 
     // Proposes [Application] TargetDir of the script.
     void FormCreate();
+    // "&Instaluj" (and Enter in the field): makes the text end with "\", offers to
+    // create a missing directory, and closes the dialog once the directory exists.
+    void BitBtn1Click();
+    // "Przerwij instalację": ends the installer when the user confirms.
+    void BitBtn2Click();
+    // Enter in the field runs BitBtn1Click.
+    void SelectedDirKeyPress(char& key);
+    // The browser starts at the text, or at "\" when that is not a directory.
+    void SelectedDirBeforeDialog(std::string& startFolder);
+    // The browser's folder gets "Quill07\" (after a "\" when it has none).
+    void SelectedDirAfterDialog(std::string& path, bool& accepted);
 };
+
+// True when path names an existing directory: made current for a moment, then the
+// current directory is set back (an IoError when that fails).
+bool IsExistingDirectory(platform::System& system, const std::string& path);
 
 }  // namespace instalator::dialogs

@@ -153,7 +153,8 @@ char Edit::KeyPress(char key) {
 
 void DirectoryEdit::Browse() {
     Dispatch("Browse", [this] {
-        const std::string start = Text().empty() ? std::string("\\") : Text();
+        std::string start = Text().empty() ? std::string("\\") : Text();
+        if (OnBeforeDialog) OnBeforeDialog(start);
         const std::optional<std::string> chosen = OwnerForm().App().GetUi().BrowseForFolder(start);
         std::string path = chosen.value_or(start);
         bool accepted = chosen.has_value();

@@ -294,8 +294,10 @@ public:
     // (the start folder when accepted is false) and may be changed; the text becomes
     // path when accepted is still true afterwards.
     std::function<void(std::string& path, bool& accepted)> OnAfterDialog;
+    // Told the start folder before the browser opens; may change it.
+    std::function<void(std::string& startFolder)> OnBeforeDialog;
     // The user pressed the browse button: the browser starts at the text ("\" when it
-    // is empty).
+    // is empty), as OnBeforeDialog leaves it.
     void Browse();
 };
 

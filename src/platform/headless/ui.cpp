@@ -84,6 +84,11 @@ Step Step::Answer(int button) {
     step.answer = button;
     return step;
 }
+Step Step::Answer(int button, std::function<void()> then) {
+    Step step = Answer(button);
+    step.then = std::move(then);
+    return step;
+}
 Step Step::ChooseFolder(std::string path) { return {Kind::ChooseFolder, {}, {}, std::move(path)}; }
 Step Step::CancelFolder() { return {Kind::CancelFolder}; }
 
@@ -221,13 +226,15 @@ int HeadlessUi::MessageBox(const std::string& text, const std::string& caption, 
     if (script_.front().kind != Step::Kind::Answer) {
         Fail(shown + " appeared, but the next step is: " + script_.front().Describe());
     }
-    const int answer = TakeStep().answer;
+    const Step step = TakeStep();
+    const int answer = step.answer;
     const std::vector<int> buttons = ButtonsOf(style);
     if (std::find(buttons.begin(), buttons.end(), answer) == buttons.end()) {
         Fail(shown + " has no button " + std::to_string(answer) + " (style " + std::to_string(style) + ")");
     }
     Event event{Event::Kind::MessageBox, {}, text, caption, style, answer};
     events_.push_back(std::move(event));
+    if (step.then) step.then();
     return answer;
 }
 

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -41,6 +42,9 @@ struct Step {
     std::string text{};
     int answer = 0;
     char key = 0;
+    // Run right after a message box was answered with this step (the user changes
+    // the machine before clicking, e.g. puts the next diskette in).
+    std::function<void()> then{};
 
     static Step Click(std::string form, std::string control);
     static Step Type(std::string form, std::string control, std::string text);
@@ -49,6 +53,7 @@ struct Step {
     static Step Close(std::string form);
     static Step Browse(std::string form, std::string control);
     static Step Answer(int button);
+    static Step Answer(int button, std::function<void()> then);
     static Step ChooseFolder(std::string path);
     static Step CancelFolder();
 
