@@ -116,5 +116,7 @@ fi
 
 # Setup.exe itself, driven from outside.
 . "$here/setup_exe.sh"
+# The demo package: an abort, then the happy path to the started application.
+. "$here/demo_install.sh"
 
 exit $status
