@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """Checks the pixels of a screenshot of the installer's main window.
 
-    pixels.py gradient SHOT LEFT TOP WIDTH HEIGHT
+    pixels.py gradient SHOT LEFT TOP WIDTH HEIGHT [SKIP]
         The client area at LEFT,TOP of WIDTH x HEIGHT shows the blue background:
         even rows blue at the level of the fill, odd rows and the last column black.
-        Columns under the title and the credit text are skipped.
+        Columns under the title and the credit text are skipped, and so is the
+        screen rectangle SKIP ("l,t,r,b": a window standing over the background).
     pixels.py title SHOT LEFT TOP
         The title pair stands at its design place in the client area at LEFT,TOP:
         white text with a black shadow two pixels up and to the left, and nothing
@@ -65,8 +66,9 @@ def blue_levels(height):
     return levels
 
 
-def check_gradient(shot, left, top, width, height):
+def check_gradient(shot, left, top, width, height, skip=None):
     levels = blue_levels(height)
+    sl, st, sr, sb = map(int, skip.split(",")) if skip else (0, 0, 0, 0)
     problems = []
     # Right of the title pair, and the right half of the bottom where no credit is.
     columns = [c for c in (0, 560, width // 2, width - 40, width - 2) if 0 <= c < width]
@@ -76,11 +78,15 @@ def check_gradient(shot, left, top, width, height):
                 continue
             if x < 500 and y >= height - 120:
                 continue
+            if sl <= left + x < sr and st <= top + y < sb:
+                continue
             want = (0, 0, levels[y]) if y % 2 == 0 else BLACK
             got = shot.at(left + x, top + y)
             if got != want:
                 problems.append(f"({x},{y}) is {got}, want {want}")
     for y in range(0, height, 37):
+        if sl <= left + width - 1 < sr and st <= top + y < sb:
+            continue
         got = shot.at(left + width - 1, top + y)
         if got != BLACK:
             problems.append(f"last column ({width - 1},{y}) is {got}, want black")
@@ -161,7 +167,7 @@ def check_picture(shot, image, left, top, width, height, mode):
 def main(argv):
     command, args = argv[1], argv[2:]
     if command == "gradient":
-        problems = check_gradient(Shot(args[0]), *map(int, args[1:5]))
+        problems = check_gradient(Shot(args[0]), *map(int, args[1:5]), *args[5:6])
     elif command == "title":
         problems = check_title(Shot(args[0]), *map(int, args[1:3]))
     elif command == "credit":
