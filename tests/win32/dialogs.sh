@@ -31,13 +31,13 @@ picture_shown() {  # caption image left top width height opaque|transparent name
 
 # One dialog: its frame, then each control given as "class|text|l,t,w,h|flags".
 dialog_scenario() {  # form caption width height flags centre|designed control...
-  local form=$1 caption=$2 width=$3 height=$4 flags=$5 placement=$6 spec class text rect state
+  local form=$1 caption=$2 width=$3 height=$4 flags=$5 placement=$6 want class text rect state
   shift 6
   start_in package gallery.exe "$form"
   check "$form: $flags, client area ${width}x${height}, $placement" \
     dialog_shown "$caption" "$width" "$height" "$flags" "$placement"
-  for spec in "$@"; do
-    IFS='|' read -r class text rect state <<<"$spec"
+  for want in "$@"; do
+    IFS='|' read -r class text rect state <<<"$want"
     check "$form: $class \"$text\" at $rect, $state" has_control "$caption" "$class" "$text" "$rect" "$state"
   done
   sleep 0.5
