@@ -1,18 +1,13 @@
 #include "dialogs/confirm_abort.hpp"
 
 #include "common/text.hpp"
+#include "platform/ui.hpp"
 
 namespace instalator::dialogs {
-namespace {
-
-constexpr unsigned kYesNo = 4;  // MB_YESNO, no icon, Yes the default button
-constexpr int kYes = 6;         // IDYES
-
-}  // namespace
 
 bool ConfirmAbort(core::Installer& run) {
     return run.App.MessageBox(common::Cp1250(u8"Jesteś pewny, że chcesz przerwać instalację ?"),
-                              common::Cp1250(u8"Zakończ instalację"), kYesNo) == kYes;
+                              common::Cp1250(u8"Zakończ instalację"), platform::kMbYesNo) == platform::kIdYes;
 }
 
 }  // namespace instalator::dialogs

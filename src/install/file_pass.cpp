@@ -14,12 +14,10 @@
 #include "install/install_file.hpp"
 #include "package/resource.hpp"
 #include "platform/image.hpp"
+#include "platform/ui.hpp"
 
 namespace instalator::install {
 namespace {
-
-constexpr unsigned kOkCancel = 1;  // MB_OKCANCEL, no icon
-constexpr int kOk = 1;             // IDOK
 
 // Upper case with the code page's rules: the inverse of its lower-casing.
 std::string UpperCase(std::string_view text) {
@@ -47,8 +45,8 @@ void OpenVolume(core::Installer& run, package::TResourceClass& volume, std::int3
     const common::TIniFile& script = *run.State.ScriptIni;
     while (!volume.OpenPackage(run.State.SourceDir + core::VolumeName(script, b))) {
         const int answer = run.App.MessageBox(common::Cp1250(u8"Proszę włożyć kolejną dyskietkę..."),
-                                              "Kolejna dyskietka", kOkCancel);
-        if (answer == kOk || !dialogs::ConfirmAbort(run)) continue;
+                                              "Kolejna dyskietka", platform::kMbOkCancel);
+        if (answer == platform::kIdOk || !dialogs::ConfirmAbort(run)) continue;
         run.App.ShowMessage(common::Cp1250(u8"Brak plików w pakiecie instalacyjnym !"));
         run.EndInstaller();
     }

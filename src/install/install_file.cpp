@@ -8,16 +8,13 @@
 #include "dialogs/confirm_abort.hpp"
 #include "dialogs/copying.hpp"
 #include "package/resource.hpp"
+#include "platform/ui.hpp"
 #include "system/install_reg_append.hpp"
 #include "system/rename_queue.hpp"
 #include "system/uninstall_log.hpp"
 
 namespace instalator::install {
 namespace {
-
-constexpr unsigned kAbortRetryIgnore = 2;  // MB_ABORTRETRYIGNORE, no icon
-constexpr int kAbort = 3;                  // IDABORT
-constexpr int kRetry = 4;                  // IDRETRY
 
 bool IsLibrary(const std::string& path) {
     const std::string name = common::FileNamePart(path);
@@ -62,9 +59,9 @@ bool Unpack(core::Installer& run, const std::string& volumeName, const std::stri
 // The write-error box; true when another attempt is to be made.
 bool AskRetry(core::Installer& run, const std::string& label) {
     const std::string text = common::Cp1250(u8"Błąd podczas kopiowania pliku ") + '"' + label + "\" ?";
-    const int answer = run.App.MessageBox(text, common::Cp1250(u8"Błąd I/O"), kAbortRetryIgnore);
-    if (answer == kRetry) return true;
-    if (answer != kAbort) return false;  // Ignore: the file stays as far as it was written
+    const int answer = run.App.MessageBox(text, common::Cp1250(u8"Błąd I/O"), platform::kMbAbortRetryIgnore);
+    if (answer == platform::kIdRetry) return true;
+    if (answer != platform::kIdAbort) return false;  // Ignore: the file stays as far as it was written
     if (dialogs::ConfirmAbort(run)) run.EndInstaller();
     return true;
 }

@@ -27,10 +27,6 @@ using testing::Boxes;
 using testing::InstallerMachine;
 using testing::RunEngine;
 
-constexpr int kOk = 1;
-constexpr int kCancel = 2;
-constexpr int kYes = 6;
-constexpr int kNo = 7;
 
 std::string Utf8(std::u8string_view text) { return {text.begin(), text.end()}; }
 
@@ -286,9 +282,9 @@ TEST(FilePassTest, AsksForTheNextDisketteUntilItIsThereOrTheUserGivesUp) {
         std::vector<std::string> boxes;
     };
     const Case cases[] = {
-        {"OK after the diskette is in", {kOk, kOk}, false, {prompt, prompt}},
-        {"Cancel, No, then OK", {kCancel, kNo, kOk}, false, {prompt, question, prompt}},
-        {"Cancel and Yes", {kCancel, kYes, kOk}, true,
+        {"OK after the diskette is in", {platform::kIdOk, platform::kIdOk}, false, {prompt, prompt}},
+        {"Cancel, No, then OK", {platform::kIdCancel, platform::kIdNo, platform::kIdOk}, false, {prompt, question, prompt}},
+        {"Cancel and Yes", {platform::kIdCancel, platform::kIdYes, platform::kIdOk}, true,
          {prompt, question, Utf8(u8"Kalamarz s.c. Instalator|Brak plików w pakiecie instalacyjnym !")}},
     };
     for (const Case& c : cases) {

@@ -19,11 +19,6 @@ using testing::Boxes;
 using testing::InstallerMachine;
 using testing::RunEngine;
 
-constexpr int kAbort = 3;
-constexpr int kRetry = 4;
-constexpr int kIgnore = 5;
-constexpr int kYes = 6;
-constexpr int kNo = 7;
 
 std::string Utf8(std::u8string_view text) { return {text.begin(), text.end()}; }
 
@@ -58,10 +53,10 @@ TEST(InstallFileTest, TheWriteErrorBoxRetriesIgnoresOrAbortsAfterConfirmation) {
         bool ended;
     };
     const Case cases[] = {
-        {"Retry succeeds", 1, {kRetry}, {error}, content.size(), false},
-        {"Ignore keeps what was written", 1, {kIgnore}, {error}, 0, false},
-        {"Abort, No, then Abort, Yes", 2, {kAbort, kNo, kAbort, kYes}, {error, question, error, question}, 0, true},
-        {"Abort, No, and the retry succeeds", 1, {kAbort, kNo}, {error, question}, content.size(), false},
+        {"Retry succeeds", 1, {platform::kIdRetry}, {error}, content.size(), false},
+        {"Ignore keeps what was written", 1, {platform::kIdIgnore}, {error}, 0, false},
+        {"Abort, No, then Abort, Yes", 2, {platform::kIdAbort, platform::kIdNo, platform::kIdAbort, platform::kIdYes}, {error, question, error, question}, 0, true},
+        {"Abort, No, and the retry succeeds", 1, {platform::kIdAbort, platform::kIdNo}, {error, question}, content.size(), false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -95,8 +90,8 @@ TEST(InstallFileTest, TheWriteErrorBoxRetriesIgnoresOrAbortsAfterConfirmation) {
 
 TEST(InstallFileTest, AnAbortFromTheCopyWindowLeavesThePartlyWrittenFile) {
     const std::string content = Content(10000);
-    for (const int answer : {kYes, kNo}) {
-        SCOPED_TRACE(answer == kYes ? "Yes" : "No");
+    for (const int answer : {platform::kIdYes, platform::kIdNo}) {
+        SCOPED_TRACE(answer == platform::kIdYes ? "Yes" : "No");
         InstallerMachine m;
         Prepare(m, {{"Big.bin", content}, {"Next.txt", "next"}});
         m.machine.ui.AddSteps({Step::Click("TCopying", "Button1"), Step::Answer(answer)});
@@ -112,7 +107,7 @@ TEST(InstallFileTest, AnAbortFromTheCopyWindowLeavesThePartlyWrittenFile) {
             InstallFile(run, "Setup1.res", "C:\\APP\\Next.txt", false);
             fileDone = run.Windows.Main->FileDone;
         });
-        if (answer == kYes) {
+        if (answer == platform::kIdYes) {
             EXPECT_EQ(outcome.end, RunOutcome::End::EndInstaller);
             EXPECT_EQ(m.Read("C:\\APP\\Big.bin"), content.substr(0, 4096));  // the first block stays
             EXPECT_FALSE(m.machine.files.FileExists("C:\\APP\\Next.txt"));
