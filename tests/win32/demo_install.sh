@@ -1,6 +1,8 @@
 # The demo package installed under Wine through the real dialogs, driven from outside
 # as a person would: first an abort at the welcome dialog, then the happy path from
-# the welcome dialog to the started application. Sourced by run.sh after
+# the welcome dialog to the started application, then a second run into the same
+# directory while one installed file is held open, which ends with the restart
+# offer. Sourced by run.sh after
 # setup_exe.sh, which provides driver, screenshot, start_in, ends_with, check and
 # the X screen. Screenshots go to build/win32/screenshots/demo/.
 
@@ -26,10 +28,11 @@ dialog_up() {  # caption shot [control-text]
 }
 press() { driver click "$1" "$2" && driver gone "$1" 20000; }  # caption button-text
 
-ticked() {  # caption check-box-text
-  driver click "$1" "$2" && sleep 0.5 &&
-    driver controls "$1" | awk -F'\t' -v t="$2" '$4 == t && $6 ~ /,checked/ { found = 1 } END { exit !found }'
+box_is() {  # caption check-box-text checked|unchecked
+  driver controls "$1" | awk -F'\t' -v t="$2" -v s=",$3" '$4 == t && index($6, s) { found = 1 } END { exit !found }'
 }
+ticked() { driver click "$1" "$2" && sleep 0.5 && box_is "$1" "$2" checked; }  # caption check-box-text
+unticked() { driver click "$1" "$2" && sleep 0.5 && box_is "$1" "$2" unchecked; }
 
 nothing_installed() {
   [ ! -e "$c_drive/Quill07" ] || { ls -la "$c_drive/Quill07"; return 1; }
@@ -48,12 +51,26 @@ uninstall_entry() {
     grep -qE '^ *UnInstallString +REG_SZ +.*C:\\Quill07\\Uninst\.exe.* .*C:\\Quill07\\Setup\.uni' <<<"$out"
 }
 
-link_in_group() {
-  local programs
-  programs=$(timeout 60 wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' \
-    /v Programs | tr -d '\r' | sed -n 's/^ *Programs *REG_SZ *//p')
+# The Programs folder of the Start menu as Wine's registry names it.
+programs_folder() {
+  timeout 60 wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' \
+    /v Programs | tr -d '\r' | sed -n 's/^ *Programs *REG_SZ *//p'
+}
+
+# A link of the group Quill07, read back through IShellLinkA: target, arguments and
+# working directory.
+link_reads() {  # link-name target arguments directory
+  local programs got want
+  programs=$(programs_folder)
   [ -n "$programs" ] || { echo "no Programs folder"; return 1; }
-  test -s "$(winepath -u "$programs")/Quill07/Quill07.lnk"
+  got=$(driver link "$programs\\Quill07\\$1") || return 1
+  want=$(printf '%s\t%s\t%s' "$2" "$3" "$4")
+  [ "$got" = "$want" ] || { echo "link: $got"; echo "want: $want"; return 1; }
+}
+
+# The uninstall log holds exactly these lines (CRLF line ends, as Windows writes it).
+log_is() {  # line...
+  cmp <(printf '%s\r\n' "$@") "$c_drive/Quill07/Setup.uni" || { cat -A "$c_drive/Quill07/Setup.uni"; return 1; }
 }
 
 check "demo: the package of the demo product is built" demo_scenario demo
@@ -108,6 +125,88 @@ check "demo: Help.txt is in the subdirectory DOC, spelled in upper case" \
   cmp "$c_drive/Quill07/DOC/Help.txt" "$root/demo/files/Help.txt"
 check "demo: Parts.dll is in the system directory and was registered" \
   bash -c "cmp '$c_drive/windows/system32/Parts.dll' '$bin/Parts.dll' && test -f '$c_drive/windows/system32/Parts.registered'"
-check "demo: the uninstall log Setup.uni is in C:\\Quill07" test -s "$c_drive/Quill07/Setup.uni"
-check "demo: the shortcut Quill07.lnk is in the group Quill07 of the Programs folder" link_in_group
+# The log of the first run: each file once, in script order, then both links.
+first_log() {
+  local group
+  group="$(programs_folder)\\Quill07"
+  log_is '[Application]' 'Title=Quill07 1.0' 'Count=4' \
+    '[Item1]' 'Name=C:\Quill07\Quill07.exe' 'Exists=0' 'Register=0' '[C:\Quill07\Quill07.exe]' 'Item=1' \
+    '[Item2]' 'Name=C:\Quill07\DOC\Help.txt' 'Exists=0' 'Register=0' '[C:\Quill07\DOC\Help.txt]' 'Item=2' \
+    '[Item3]' 'Name=C:\windows\system32\Parts.dll' 'Exists=0' 'Register=0' \
+    '[C:\windows\system32\Parts.dll]' 'Item=3' \
+    '[Item4]' 'Name=C:\Quill07\Uninst.exe' 'Exists=0' 'Register=0' '[C:\Quill07\Uninst.exe]' 'Item=4' \
+    '[ShortCut1]' "Name=$group\\Quill07.lnk" "Directory=$group" '[ShortCuts]' "Count=${1:-2}" \
+    '[ShortCut2]' "Name=$group\\Odinstaluj.lnk" "Directory=$group" "${@:2}"
+}
+check "demo: the uninstall log Setup.uni lists the four files and both links" first_log
+check "demo: the shortcut Quill07.lnk starts C:\\Quill07\\Quill07.exe in C:\\Quill07" \
+  link_reads Quill07.lnk 'C:\Quill07\Quill07.exe' '' 'C:\Quill07\'
+check "demo: the shortcut Odinstaluj.lnk starts Uninst.exe with the log Setup.uni" \
+  link_reads Odinstaluj.lnk 'C:\Quill07\Uninst.exe' 'C:\Quill07\Setup.uni' 'C:\Quill07\'
 check "demo: the uninstall entry \"Quill07 HTML Editor\" names Uninst.exe and Setup.uni" uninstall_entry
+
+# A second run into the same directory while the installed DOC\Help.txt is held open
+# without sharing, as a running program holds its file: the new copy goes beside it
+# as Help.q07 and is queued for the next start of Windows, both the old way
+# (WinInit.ini [Rename]) and the NT way (PendingFileRenameOperations); the restart
+# offer comes up, and is left without a restart.
+# The installed copy gets other content first, so that the two can be told apart.
+printf 'stara wersja\r\n' >"$c_drive/Quill07/DOC/Help.txt"
+held=$work/demo-held.txt
+(timeout 150 wine "$bin/driver.exe" hold 'C:\Quill07\DOC\Help.txt' "Restart systemu" 120000 >"$held" 2>&1) &
+started+=($!)
+help_held() {
+  local i
+  for i in $(seq 100); do grep -qx held "$held" && return 0; sleep 0.2; done
+  cat "$held"; return 1
+}
+check "demo again: the driver holds C:\\Quill07\\DOC\\Help.txt open" help_held
+start_in demo Setup.exe
+check "demo again: the welcome dialog comes up" dialog_up "Instalator programu" 8-welcome "&Instaluj"
+check "demo again: \"Instaluj\" leads on" press "Instalator programu" "&Instaluj"
+check "demo again: the directory dialog offers C:\\Quill07" dialog_up "Wskaż katalog docelowy" 9-directory 'C:\Quill07'
+check "demo again: \"Instaluj\" into the existing directory leads to the group dialog" \
+  press "Wskaż katalog docelowy" "&Instaluj"
+check "demo again: the dialog \"Wskaż grupę dla programu\" follows" dialog_up "Wskaż grupę dla programu" 10-group
+check "demo again: \"Instaluj\" accepts the group" press "Wskaż grupę dla programu" "&Instaluj"
+restart_offered() {
+  dialog_up "Restart systemu" 11-restart "Zrestartuj system" && box_is "Restart systemu" "Zrestartuj system" checked
+}
+check "demo again: the restart offer \"Restart systemu\" comes up, \"Zrestartuj system\" ticked" restart_offered
+check "demo again: \"Zrestartuj system\" gets unticked" unticked "Restart systemu" "Zrestartuj system"
+check "demo again: \"Zakończ instalację\" leaves the restart offer" press "Restart systemu" "Zakończ instalację"
+check "demo again: the final dialog follows" dialog_up "Instalacja zakończona" 12-finish "Zakończ instalację"
+check "demo again: \"Zakończ instalację\" is pressed" driver click "Instalacja zakończona" "Zakończ instalację"
+check "demo again: Setup.exe ended with exit code 0" ends_with 30 0
+
+check "demo again: the new Help.txt waits as DOC\\Help.q07 and the held one is untouched" \
+  bash -c "cmp '$c_drive/Quill07/DOC/Help.q07' '$root/demo/files/Help.txt' &&
+    cmp <(printf 'stara wersja\r\n') '$c_drive/Quill07/DOC/Help.txt'"
+rename_queued() {
+  local ini
+  ini=$(find "$c_drive/windows" -maxdepth 1 -iname wininit.ini | head -n 1)
+  [ -n "$ini" ] || { echo "no WinInit.ini"; return 1; }
+  cat -A "$ini"
+  grep -qxF $'[Rename]\r' "$ini" && grep -qxF $'C:\\Quill07\\DOC\\Help.txt=C:\\Quill07\\DOC\\Help.q07\r' "$ini"
+}
+check "demo again: WinInit.ini [Rename] names the file and its new copy" rename_queued
+pending_rename() {
+  local out
+  out=$(timeout 60 wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+    /v PendingFileRenameOperations | tr -d '\r') || return 1
+  echo "$out"
+  # The new copy, then the file it replaces ("!": an existing file is replaced).
+  grep -qE '^ *PendingFileRenameOperations +REG_MULTI_SZ +.*\\\?\?\\C:\\Quill07\\DOC\\Help\.q07\\0!\\\?\?\\C:\\Quill07\\DOC\\Help\.txt' \
+    <<<"$out"
+}
+check "demo again: the registry queues the replacement for the next start (PendingFileRenameOperations)" \
+  pending_rename
+# The second run keeps every file record (Help.txt under its own name, not the
+# diverted one) and adds both links again.
+second_log() {
+  local group
+  group="$(programs_folder)\\Quill07"
+  first_log 4 '[ShortCut3]' "Name=$group\\Quill07.lnk" "Directory=$group" \
+    '[ShortCut4]' "Name=$group\\Odinstaluj.lnk" "Directory=$group"
+}
+check "demo again: Setup.uni keeps the file records and adds the links of the second run" second_log

@@ -116,7 +116,8 @@ fi
 
 # Setup.exe itself, driven from outside.
 . "$here/setup_exe.sh"
-# The demo package: an abort, then the happy path to the started application.
+# The demo package: an abort, the happy path to the started application, and a
+# second run over a file in use.
 . "$here/demo_install.sh"
 
 exit $status

@@ -8,6 +8,11 @@
 //   driver controls CAPTION           the controls of that window, depth first
 //   driver click CAPTION TEXT         clicks the control with the text TEXT
 //   driver close CAPTION              asks that window to close
+//   driver hold PATH CAPTION [MS]     keeps PATH open without sharing (as a running
+//                                     program keeps its file) until a window CAPTION
+//                                     appears; prints "held" once the file is open
+//   driver link PATH                  a shell link read through IShellLinkA: target,
+//                                     arguments, working directory
 //
 // A window line: handle, program, class, caption, window rect l,t,r,b, client rect
 // in screen coordinates l,t,r,b, flags. A control line: depth, class, id, text, rect
@@ -16,6 +21,8 @@
 
 #include <fcntl.h>
 #include <io.h>
+#include <objbase.h>
+#include <shlobj.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -238,6 +245,52 @@ int Close(const std::wstring& caption) {
     return 0;
 }
 
+int Hold(const std::wstring& path, const std::wstring& caption, DWORD timeoutMs) {
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        std::fprintf(stderr, "cannot open \"%s\" (error %lu)\n", Utf8(path).c_str(), ::GetLastError());
+        return 1;
+    }
+    std::printf("held\n");
+    std::fflush(stdout);
+    const int status = Wait(caption, timeoutMs, true);
+    ::CloseHandle(file);
+    return status;
+}
+
+// A string the A interface gave back, in the process's ANSI code page.
+std::wstring FromAnsi(const char* text) {
+    const int size = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (size <= 1) return {};
+    std::wstring out(static_cast<std::size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text, -1, out.data(), size);
+    out.resize(static_cast<std::size_t>(size - 1));
+    return out;
+}
+
+int ReadLink(const std::wstring& path) {
+    int status = 1;
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                     reinterpret_cast<void**>(&link))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
+        char target[MAX_PATH] = {}, arguments[1024] = {}, directory[MAX_PATH] = {};
+        if (SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH)) &&
+            SUCCEEDED(link->GetArguments(arguments, 1024)) &&
+            SUCCEEDED(link->GetWorkingDirectory(directory, MAX_PATH))) {
+            std::printf("%s\t%s\t%s\n", Field(FromAnsi(target)).c_str(), Field(FromAnsi(arguments)).c_str(),
+                        Field(FromAnsi(directory)).c_str());
+            status = 0;
+        }
+    }
+    if (status != 0) std::fprintf(stderr, "cannot read the link \"%s\"\n", Utf8(path).c_str());
+    if (file != nullptr) file->Release();
+    if (link != nullptr) link->Release();
+    return status;
+}
+
 DWORD Milliseconds(int argc, wchar_t** argv, int index) {
     return argc > index ? static_cast<DWORD>(std::wcstoul(argv[index], nullptr, 10)) : kDefaultWaitMs;
 }
@@ -245,7 +298,7 @@ DWORD Milliseconds(int argc, wchar_t** argv, int index) {
 int Usage() {
     std::fprintf(stderr,
                  "usage: driver windows [EXE] | wait CAPTION [MS] | gone CAPTION [MS] | controls CAPTION |"
-                 " click CAPTION TEXT | close CAPTION\n");
+                 " click CAPTION TEXT | close CAPTION | hold PATH CAPTION [MS] | link PATH\n");
     return 2;
 }
 
@@ -269,7 +322,13 @@ int wmain(int argc, wchar_t** argv) {
         status = Click(argv[2], argv[3]);
     else if (command == L"close" && argc > 2)
         status = Close(argv[2]);
-    else
+    else if (command == L"hold" && argc > 3)
+        status = Hold(argv[2], argv[3], Milliseconds(argc, argv, 4));
+    else if (command == L"link" && argc > 2) {
+        ::CoInitialize(nullptr);
+        status = ReadLink(argv[2]);
+        ::CoUninitialize();
+    } else
         return Usage();
     std::fflush(stdout);
     return status;
