@@ -17,11 +17,14 @@
 #include <vector>
 
 #include "common/text.hpp"
+#include "package/version.hpp"
+#include "platform/file_system.hpp"
 #include "platform/pixel_canvas.hpp"
 #include "platform/win32/gdi_canvas.hpp"
 #include "platform/win32/picture.hpp"
 #include "platform/win32/win32_registry.hpp"
 #include "platform/win32/win32_system.hpp"
+#include "platform/win32/wide.hpp"
 
 namespace {
 
@@ -269,6 +272,34 @@ void SystemChecks() {
            "a system library has a file version, this program none");
 }
 
+// The portable version reader (used by the headless backend) against the platform's
+// version query on every library and program of the system directory.
+void VersionChecks() {
+    win32::Win32System system;
+    const std::string directory = system.SystemDirectory() + "\\";
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW(win32::Wide(directory + "*").c_str(), &found);
+    int compared = 0, versioned = 0;
+    std::string differences;
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = win32::Narrow(found.cFileName);
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+            const std::string path = directory + name;
+            const auto platform = system.FileVersion(path);
+            const auto portable = instalator::package::ReadFileVersion(instalator::platform::HostFileSystem(), path);
+            ++compared;
+            if (!(platform == instalator::package::FileVersion{})) ++versioned;
+            if (!(platform == portable) && differences.size() < 400) differences += name + " ";
+        } while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+    }
+    Report(compared > 100 && versioned > 100 && differences.empty(),
+           "the portable version reader agrees with the platform's on every file of the system directory",
+           std::to_string(compared) + " files, " + std::to_string(versioned) + " with a version; differ: " +
+               differences);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -279,6 +310,7 @@ int main(int argc, char** argv) {
     PictureCheck();
     RegistryChecks();
     SystemChecks();
+    VersionChecks();
     std::fflush(stdout);
     return failures;
 }

@@ -1,10 +1,9 @@
 # The demo package installed under Wine through the real dialogs, driven from outside
 # as a person would: first an abort at the welcome dialog, then the happy path from
 # the welcome dialog to the started application, then a second run into the same
-# directory while one installed file is held open, which ends with the restart
-# offer. Sourced by run.sh after
-# setup_exe.sh, which provides driver, screenshot, start_in, ends_with, check and
-# the X screen. Screenshots go to build/win32/screenshots/demo/.
+# directory while one installed file is held open, which ends with the restart offer.
+# Sourced by run.sh after setup_exe.sh, which provides driver, screenshot, start_in,
+# ends_with, check and the X screen. Screenshots go to build/win32/screenshots/demo/.
 
 demo_shots=$shots/demo
 mkdir -p "$demo_shots"
