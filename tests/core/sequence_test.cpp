@@ -288,6 +288,28 @@ TEST(SequenceTest, MissingPictureEndsThroughTheErrorBox) {
     }
 }
 
+// A script copy that cannot take the chosen group ends the run at the group step
+// through the default error box, before anything is copied.
+TEST(SequenceTest, AFailedGroupWriteEndsThroughTheErrorBox) {
+    Wizard w("[Application]\r\nTargetDir=C:\\NEW\r\nGroup=Kalamarz\r\n");
+    const std::string scriptCopy = "C:\\WINDOWS\\TEMP\\Setup.lst";
+    w.Steps({Step::Click("TMakeSure", "SpeedButton1"), Step::Click("TSelectDirectory", "BitBtn1"),
+             Step::Answer(kIdYes, [&w, &scriptCopy] { w.m.machine.files.Lock(scriptCopy); }),
+             Step::Type("TGrupa", "GRP", "Akcesoria"), Step::Click("TGrupa", "BitBtn1"), Step::Answer(kIdOk)});
+    const RunOutcome outcome = w.Run();
+    EXPECT_EQ(outcome.end, RunOutcome::End::EndInstaller);
+    EXPECT_EQ(outcome.where, "TMain.Timer1Timer");
+    EXPECT_EQ(testing::ModalForms(w.Ui()), (Names{"TMakeSure", "TSelectDirectory", "TGrupa"}));
+    EXPECT_EQ(testing::ShownForms(w.Ui()), (Names{"TMain"}));
+    w.m.machine.files.Unlock(scriptCopy);
+    EXPECT_EQ(common::TIniFile(w.m.machine.files, scriptCopy).ReadText("Application", "Group", ""), "Kalamarz");
+    const auto boxes = w.Ui().EventsOf(Event::Kind::MessageBox);
+    ASSERT_EQ(boxes.size(), 2u);  // the creation question, then the error
+    EXPECT_EQ(boxes[1]->text, "Unable to write to " + scriptCopy + ".");
+    EXPECT_EQ(boxes[1]->style, platform::kMbOk | platform::kMbIconStop);
+    EXPECT_TRUE(w.m.machine.files.DirectoryExists("C:\\NEW"));
+}
+
 // Giving up on a missing volume ends the run inside the file pass: the copy windows
 // stay up and nothing after the pass runs.
 TEST(SequenceTest, GivingUpOnAMissingVolumeEndsInTheFilePass) {
