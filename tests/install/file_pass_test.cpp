@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <fstream>
 #include <optional>
+#include <span>
 #include <sstream>
 
 #include "common/ini_file.hpp"
@@ -17,6 +18,7 @@
 #include "dialogs/informations.hpp"
 #include "dialogs/select_dir.hpp"
 #include "install/file_pass.hpp"
+#include "platform/image.hpp"
 #include "support/engine_run.hpp"
 
 namespace instalator::install {
@@ -78,13 +80,17 @@ TEST(FilePassTest, ReplacesAnExistingFileOnlyByANewerPackedVersion) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         InstallerMachine m;
-        Prepare(m, OneVolume("Count=1\r\nItem1=App.exe\r\n"), {{"App.exe", c.packed}});
+        Prepare(m, OneVolume("Count=1\r\nItem1=App.exe\r\nItem1Shell=1\r\nItem1Link=App.lnk\r\n"),
+                {{"App.exe", c.packed}});
         if (c.existing) m.Write("C:\\APP\\App.exe", *c.existing);
         std::int32_t bytesDone = -1;
+        int shortcuts = 0;
         RunEngine(m, [&](core::Installer& run) {
             InstallResources(run);
             bytesDone = run.State.BytesDone;
+            shortcuts = run.State.ShortCutCount;
         });
+        EXPECT_EQ(shortcuts, 1);  // recorded whether or not the file is written
         EXPECT_EQ(m.Read("C:\\APP\\App.exe"), c.written ? c.packed : *c.existing);
         EXPECT_EQ(m.machine.files.FileExists("C:\\APP\\Setup.uni"), c.written);
         if (c.written) {
@@ -260,6 +266,61 @@ TEST(FilePassTest, ASplashPictureComesFromTheStartupPackage) {
     EXPECT_EQ(bounds.width, 400);
     EXPECT_EQ(bounds.height, 261);
     EXPECT_EQ(m.Read("C:\\WINDOWS\\TEMP\\Pic.bmp"), bmp);
+}
+
+// Pictures are unpacked from Setup1.res whichever volume is being read: one that only
+// the second volume holds is not found, and its load fails out of the pass.
+TEST(FilePassTest, SplashPicturesDuringALaterVolumeComeFromSetup1Only) {
+    const std::string first = DataFile("bmp/mono.bmp");
+    const std::string second = DataFile("bmp/core24.bmp");
+    const std::string script =
+        "[Resources]\r\nCount=2\r\nItem1=Setup1.res\r\nItem2=Disk2.res\r\n[Setup1.res]\r\nCount=1\r\n"
+        "Item1=One.txt\r\n[Disk2.res]\r\nCount=1\r\nItem1=Two.txt\r\n[Splash]\r\nItem1_1=First.bmp\r\n"
+        "Item2_1=Second.bmp\r\n";
+    for (const bool inSetup1 : {true, false}) {
+        SCOPED_TRACE(inSetup1 ? "second picture in Setup1.res" : "second picture in Disk2.res only");
+        InstallerMachine m;
+        std::map<std::string, std::string> setup1{{"One.txt", "one"}, {"First.bmp", first}};
+        std::map<std::string, std::string> disk2{{"Two.txt", "two"}};
+        (inSetup1 ? setup1 : disk2)["Second.bmp"] = second;
+        Prepare(m, script, setup1);
+        m.MakePackage("C:\\DIST\\Disk2.res", disk2);
+        std::vector<std::uint32_t> shown;
+        const auto pass = [&] {
+            RunEngine(m, [&](core::Installer& run) {
+                InstallResources(run);
+                shown = run.Windows.Informations->Dest.GetImage().pixels;
+            });
+        };
+        if (inSetup1) {
+            pass();
+            const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(second.data()), second.size());
+            EXPECT_EQ(shown, platform::DecodeBmp(bytes).pixels);  // the later picture replaced the first
+            EXPECT_EQ(m.Read("C:\\APP\\Two.txt"), "two");
+        } else {
+            EXPECT_THROW(pass(), common::Error);
+            EXPECT_FALSE(m.machine.files.FileExists("C:\\APP\\Two.txt"));
+            EXPECT_FALSE(m.machine.files.FileExists("C:\\WINDOWS\\TEMP\\Second.bmp"));
+        }
+        EXPECT_EQ(m.Read("C:\\WINDOWS\\TEMP\\First.bmp"), first);
+    }
+}
+
+// An empty volume name is prompted for like a missing volume; OK reads the name from
+// the script again, so a name set meanwhile is the one opened and installed.
+TEST(FilePassTest, OkOnThePromptReadsTheVolumeNameAgain) {
+    InstallerMachine m;
+    Prepare(m,
+            "[Resources]\r\nCount=2\r\nItem1=Setup1.res\r\nItem2=\r\n[Setup1.res]\r\nCount=1\r\n"
+            "Item1=One.txt\r\n[Other.res]\r\nCount=1\r\nItem1=Two.txt\r\n",
+            {{"One.txt", "one"}});
+    m.MakePackage("C:\\DIST\\Other.res", {{"Two.txt", "other"}});
+    m.machine.ui.AddStep(Step::Answer(platform::kIdOk, [&m] {
+        common::TIniFile(m.machine.files, "C:\\WINDOWS\\TEMP\\Setup.lst").WriteText("Resources", "Item2", "Other.res");
+    }));
+    RunEngine(m, [](core::Installer& run) { InstallResources(run); });
+    EXPECT_EQ(Boxes(m.machine.ui).size(), 1U);
+    EXPECT_EQ(m.Read("C:\\APP\\Two.txt"), "other");
 }
 
 // A second volume Disk2.res that is put beside the installer only when the user
