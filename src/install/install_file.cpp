@@ -22,12 +22,14 @@ bool IsLibrary(const std::string& path) {
     return dot != std::string::npos && common::LowerCase(name.substr(dot)) == ".dll";
 }
 
-// Whether the volume can be opened and holds the entry; looked at before an
-// existing destination is given up, so that a script item missing from its volume
-// leaves the installed file alone.
+// Whether the unpacking will find the entry; looked at before an existing
+// destination is given up, so that a script item missing from its volume leaves the
+// installed file alone. Like the unpacking, it does not care whether the volume's
+// directory was read to its end: entries read before a damaged part still count.
 bool VolumeHolds(core::Installer& run, const std::string& volumeName, const std::string& label) {
     package::TResourceClass volume(run.Machine.files, run.TempDir);
-    return volume.OpenPackage(run.State.SourceDir + volumeName) && !volume.FindEntry(label).EntryName.empty();
+    volume.OpenPackage(run.State.SourceDir + volumeName);
+    return !volume.FindEntry(label).EntryName.empty();
 }
 
 // Frees destPath for the new copy and returns the path to write it to.

@@ -42,6 +42,9 @@ TEST(UpdateProgressTest, SetsBothBarsAndPumpsOnlyWhenSizesAreKnown) {
         {"one and a half percent goes up to 2", 200, 200, 0, 3, 2, 2},
         {"whole counts bytes done before", 200, 1000, 100, 5, 2, 10},
         {"whole past the declared space is full", 100, 100, 150, 10, 10, 100},
+        // 23/40*100 is 57.5 in extended precision (57.49999... in double); 59/200*100
+        // is just below 29.5 in extended precision (exactly 29.5 in double).
+        {"extended precision decides the halves", 40, 200, 36, 23, 58, 29},
         {"sum beyond 32 bits", 4096, std::numeric_limits<std::int32_t>::max(),
          std::numeric_limits<std::int32_t>::max() - 10, 4096, 100, 100},
         {"unknown file size", 0, 1000, 0, 500, -1, -1},

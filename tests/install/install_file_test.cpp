@@ -1,5 +1,6 @@
 // Installing one file: the write-error box and its three answers, an abort from the
-// copy window in the middle of a file, and the names a file in use is diverted to.
+// copy window in the middle of a file, the names a file in use is diverted to, and an
+// entry found in a volume whose directory is damaged further on.
 
 #include <gtest/gtest.h>
 
@@ -132,6 +133,42 @@ TEST(InstallFileTest, DivertedNamesStayBesideTheFileAndDoNotCollide) {
         {"C:\\APP\\Taken.dll", "C:\\APP\\Taken~3.q07"},
     };
     for (const auto& [dest, diverted] : cases) EXPECT_EQ(DivertedName(m.machine.files, dest), diverted) << dest;
+}
+
+// Points the last directory entry of the package at four stray bytes past it, so that
+// reading the directory stops with an error after every real entry has been read.
+void DamageChainEnd(InstallerMachine& m, const std::string& path) {
+    std::string bytes = m.Read(path);
+    const auto end = static_cast<std::uint32_t>(bytes.size());
+    const std::size_t next = bytes.size() - 124 + 116;
+    for (std::size_t i = 0; i < 4; ++i) bytes[next + i] = static_cast<char>(end >> (8 * i));
+    m.Write(path, bytes + "junk");
+}
+
+TEST(InstallFileTest, AnEntryReadBeforeDamageInTheDirectoryIsInstalledLikeAnyOther) {
+    const std::string content = Content(5000);
+    for (const bool damaged : {false, true}) {
+        for (const bool inUse : {false, true}) {
+            SCOPED_TRACE(std::string(damaged ? "damaged" : "intact") + (inUse ? ", in use" : ", free"));
+            InstallerMachine m;
+            Prepare(m, {});
+            m.MakePackage("C:\\DIST\\Setup2.res", {{"Big.bin", content}});
+            if (damaged) DamageChainEnd(m, "C:\\DIST\\Setup2.res");
+            m.Write("C:\\APP\\Big.bin", "old");
+            if (inUse) m.machine.files.Lock("C:\\APP\\Big.bin");
+            bool restart = false;
+            const RunOutcome outcome = RunEngine(m, [&](core::Installer& run) {
+                InstallFile(run, "Setup2.res", "C:\\APP\\Big.bin", false);
+                restart = run.State.RestartNeeded;
+            });
+            EXPECT_EQ(outcome.end, RunOutcome::End::Returned);
+            EXPECT_EQ(restart, inUse);
+            EXPECT_EQ(m.Read(inUse ? "C:\\APP\\Big.q07" : "C:\\APP\\Big.bin"), content);
+            if (inUse) {
+                EXPECT_EQ(m.Read("C:\\APP\\Big.bin"), "old");
+            }
+        }
+    }
 }
 
 TEST(InstallFileTest, DeleteIfExistsFailsOnlyForAFileThatStays) {
