@@ -5,6 +5,7 @@
 // the headless machine records every request for tests and answers as scripted.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "common/errors.hpp"
@@ -41,6 +42,18 @@ struct ShellLink {
     std::string workingDirectory;  // where the program starts
 };
 
+// A shell-link object that holds the fields of one link and is not saved yet. It is
+// made before the link's place is known, so that a machine without the object fails
+// before anything is written for the link.
+class LinkObject {
+public:
+    virtual ~LinkObject() = default;
+
+    // Writes the link to linkPath, overwriting a file of that name; the folder must
+    // exist. False when the link could not be saved.
+    virtual bool Save(const std::string& linkPath) = 0;
+};
+
 class Shell {
 public:
     virtual ~Shell() = default;
@@ -49,10 +62,12 @@ public:
     // frees it, with OLE initialised on this thread meanwhile.
     virtual Registration RegisterLibrary(const std::string& path) = 0;
 
-    // Writes a shell link with the given fields to linkPath, overwriting a file of
-    // that name; the folder must exist. False when the link could not be saved.
-    // Throws ShellError when there is no shell-link object to make it with.
-    virtual bool CreateLink(const std::string& linkPath, const ShellLink& link) = 0;
+    // A new shell-link object holding the fields of link. Throws ShellError when
+    // there is no shell-link object, or it lacks what is needed to set and save them.
+    virtual std::unique_ptr<LinkObject> NewLink(const ShellLink& link) = 0;
+
+    // Makes the link and saves it to linkPath at once (NewLink, then Save).
+    bool CreateLink(const std::string& linkPath, const ShellLink& link) { return NewLink(link)->Save(linkPath); }
 
     // Asks Windows to put source in place of destination at its next start
     // (replacing it). False when the system refused or cannot do that (the family of

@@ -1,5 +1,7 @@
 #include "system/shortcuts.hpp"
 
+#include <memory>
+
 #include "common/errors.hpp"
 #include "common/reg_ini_file.hpp"
 #include "system/uninstall_entry.hpp"
@@ -34,6 +36,9 @@ void InstallIcons(core::Installer& run) {
 
 void CreateShortCut(core::Installer& run, const std::string& group, const std::string& linkName,
                     const std::string& target, const std::string& arguments) {
+    // The link object comes first: without one, nothing is created for the link.
+    const std::unique_ptr<platform::LinkObject> link =
+        run.Machine.shell.NewLink({target, arguments, WorkingDirectoryOf(target)});
     const std::string groupFolder = ProgramsFolder(run) + "\\" + group;
     try {
         run.Machine.files.CreateDirectory(groupFolder);
@@ -41,7 +46,7 @@ void CreateShortCut(core::Installer& run, const std::string& group, const std::s
         // It exists already, or its parent does not: the save below then fails quietly.
     }
     const std::string linkPath = groupFolder + "\\" + linkName;
-    run.Machine.shell.CreateLink(linkPath, {target, arguments, WorkingDirectoryOf(target)});
+    link->Save(linkPath);
     LogShortCut(run, linkPath, groupFolder);
 }
 

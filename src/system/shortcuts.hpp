@@ -17,7 +17,8 @@ void InstallIcons(core::Installer& run);
 // Writes the link <Programs>\<group>\<linkName> starting target with arguments in
 // target's directory, creating the group folder (one level) when missing, and records
 // it in the uninstall log, whether or not the shell managed to save it. Throws
-// platform::ShellError when there is no shell-link object.
+// platform::ShellError when there is no shell-link object, before the registry or
+// the group folder is touched.
 void CreateShortCut(core::Installer& run, const std::string& group, const std::string& linkName,
                     const std::string& target, const std::string& arguments);
 

@@ -61,6 +61,7 @@ TEST(HeadlessShellTest, LinksAreFilesThatReadBack) {
     shell.SetLinkObjectMissing("Class not registered");
     EXPECT_THROW(shell.CreateLink("C:\\MENU\\R.lnk", link), ShellError);
     EXPECT_FALSE(m.machine.files.FileExists("C:\\MENU\\R.lnk"));
+    EXPECT_EQ(shell.Links().size(), 2u);  // nothing was asked of a missing object
 }
 
 TEST(HeadlessShellTest, RefusedRequestsSayFalse) {

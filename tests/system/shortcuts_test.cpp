@@ -217,27 +217,28 @@ TEST(UninstallEntryTest, ErrorsStopTheStepWhereTheyHappen) {
         const char* name;
         std::function<void(InstallerMachine&)> arrange;
         std::string error;
+        bool groupFolder;  // the link object is made before the folder
         bool uninstallLink;
         std::optional<std::string> displayName;
     };
     const std::vector<Case> cases = {
         {"no shell-link object",
          [](InstallerMachine& m) { m.machine.shell.SetLinkObjectMissing("Class not registered"); }, "Class not registered",
-         false, std::nullopt},
+         false, false, std::nullopt},
         {"uninstall key denied",
          [](InstallerMachine& m) { m.machine.registry.Protect(RootKey::LocalMachine, kUninstall, KeyProtection::Denied); },
-         "Failed to create key Quill07 HTML Editor", true, std::nullopt},
+         "Failed to create key Quill07 HTML Editor", true, true, std::nullopt},
         {"uninstall key read-only",
          [](InstallerMachine& m) {
              m.machine.registry.Protect(RootKey::LocalMachine, kUninstall, KeyProtection::ReadOnly);
          },
-         "Failed to create key Quill07 HTML Editor", true, std::nullopt},
+         "Failed to create key Quill07 HTML Editor", true, true, std::nullopt},
         {"values refused",
          [](InstallerMachine& m) {
              m.machine.registry.Protect(RootKey::LocalMachine, kUninstall + "\\" + kUninstallSubKey,
                                         KeyProtection::RefusesValues);
          },
-         "Failed to set data for 'DisplayName'", true, std::nullopt},
+         "Failed to set data for 'DisplayName'", true, true, std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -247,6 +248,7 @@ TEST(UninstallEntryTest, ErrorsStopTheStepWhereTheyHappen) {
         setup.shortcuts = {{"Quill07", "Q.lnk", "C:\\APP\\Q.EXE", ""}};
         const Result r = InstallIconsOn(m, setup);
         EXPECT_EQ(r.error, c.error);
+        EXPECT_EQ(m.machine.files.DirectoryExists(kPrograms + "\\Quill07"), c.groupFolder);
         EXPECT_EQ(m.machine.files.FileExists(kPrograms + "\\Quill07\\Odinstaluj.lnk"), c.uninstallLink);
         EXPECT_EQ(r.displayName, c.displayName);
         EXPECT_FALSE(r.uninstallString);

@@ -1,6 +1,7 @@
 #include "platform/headless/shell.hpp"
 
 #include <string_view>
+#include <utility>
 
 #include "common/text.hpp"
 
@@ -53,8 +54,22 @@ Registration HeadlessShell::RegisterLibrary(const std::string& path) {
     return {};
 }
 
-bool HeadlessShell::CreateLink(const std::string& linkPath, const ShellLink& link) {
+class HeadlessShell::Link final : public LinkObject {
+public:
+    Link(HeadlessShell& shell, ShellLink fields) : shell_(shell), fields_(std::move(fields)) {}
+    bool Save(const std::string& linkPath) override { return shell_.SaveLink(linkPath, fields_); }
+
+private:
+    HeadlessShell& shell_;
+    ShellLink fields_;
+};
+
+std::unique_ptr<LinkObject> HeadlessShell::NewLink(const ShellLink& link) {
     if (linkObjectMissing_) throw ShellError(*linkObjectMissing_);
+    return std::make_unique<Link>(*this, link);
+}
+
+bool HeadlessShell::SaveLink(const std::string& linkPath, const ShellLink& link) {
     LinkRequest& request = links_.emplace_back(LinkRequest{linkPath, link, false});
     try {
         const std::string text = LinkText(link);

@@ -6,6 +6,7 @@
 // would and ReadLink gives its fields back.
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,7 +46,7 @@ public:
     // loaded otherwise.
     void ScriptRegistration(const std::string& path, Registration result);
     void ScriptRegistrationError(const std::string& path, std::string message);
-    // With a message, CreateLink throws ShellError with it (no shell-link object).
+    // With a message, NewLink throws ShellError with it (no shell-link object).
     void SetLinkObjectMissing(std::optional<std::string> message) { linkObjectMissing_ = std::move(message); }
     // False: the machine is of the family without MoveFileEx's reboot queue.
     void SetReplaceOnRebootSupported(bool supported) { rebootQueue_ = supported; }
@@ -65,13 +66,18 @@ public:
     std::optional<ShellLink> ReadLink(const std::string& linkPath);
 
     Registration RegisterLibrary(const std::string& path) override;
-    bool CreateLink(const std::string& linkPath, const ShellLink& link) override;
+    std::unique_ptr<LinkObject> NewLink(const ShellLink& link) override;
     bool QueueReplaceOnReboot(const std::string& destination, const std::string& source) override;
     bool StartFile(const Form* owner, const std::string& file, const std::string& parameters,
                    const std::string& directory, int showCommand) override;
     bool RestartWindows() override;
 
 private:
+    class Link;
+
+    // Writes the link file and records the request.
+    bool SaveLink(const std::string& linkPath, const ShellLink& link);
+
     struct Scripted {
         Registration result;
         std::optional<std::string> error;

@@ -6,6 +6,7 @@
 #include <shellapi.h>
 #include <shobjidl.h>
 
+#include <memory>
 #include <string>
 
 #include "platform/win32/form_window.hpp"
@@ -127,6 +128,28 @@ std::string StatusText(HRESULT status) {
     return Narrow(text);
 }
 
+// The shell-link object with the link's fields set; released when it goes.
+class ShellLinkObject final : public LinkObject {
+public:
+    explicit ShellLinkObject(const ShellLink& link) {
+        ComRef<IUnknown> object;
+        const HRESULT created = ::CoCreateInstance(kShellLinkClass, nullptr, kServerContext, kUnknown, object.out());
+        if (FAILED(created)) throw ShellError(StatusText(created));
+        if (FAILED(object->QueryInterface(kShellLinkW, shellLink_.out())) ||
+            FAILED(object->QueryInterface(kPersistFile, file_.out())))
+            throw ShellError("Interface not supported");
+        shellLink_->SetArguments(Wide(link.arguments).c_str());
+        shellLink_->SetPath(Wide(link.target).c_str());
+        shellLink_->SetWorkingDirectory(Wide(link.workingDirectory).c_str());
+    }
+
+    bool Save(const std::string& linkPath) override { return SUCCEEDED(file_->Save(Wide(linkPath).c_str(), FALSE)); }
+
+private:
+    ComRef<IShellLinkW> shellLink_;
+    ComRef<IPersistFile> file_;
+};
+
 void EnableShutdownPrivilege() {
     const Token token;
     if (token.get() == nullptr) return;  // no tokens on this system: nothing to enable
@@ -153,19 +176,8 @@ Registration Win32Shell::RegisterLibrary(const std::string& path) {
     return {};
 }
 
-bool Win32Shell::CreateLink(const std::string& linkPath, const ShellLink& link) {
-    ComRef<IUnknown> object;
-    const HRESULT created = ::CoCreateInstance(kShellLinkClass, nullptr, kServerContext, kUnknown, object.out());
-    if (FAILED(created)) throw ShellError(StatusText(created));
-    ComRef<IShellLinkW> shellLink;
-    ComRef<IPersistFile> file;
-    if (FAILED(object->QueryInterface(kShellLinkW, shellLink.out())) ||
-        FAILED(object->QueryInterface(kPersistFile, file.out())))
-        throw ShellError("Interface not supported");
-    shellLink->SetArguments(Wide(link.arguments).c_str());
-    shellLink->SetPath(Wide(link.target).c_str());
-    shellLink->SetWorkingDirectory(Wide(link.workingDirectory).c_str());
-    return SUCCEEDED(file->Save(Wide(linkPath).c_str(), FALSE));
+std::unique_ptr<LinkObject> Win32Shell::NewLink(const ShellLink& link) {
+    return std::make_unique<ShellLinkObject>(link);
 }
 
 bool Win32Shell::QueueReplaceOnReboot(const std::string& destination, const std::string& source) {

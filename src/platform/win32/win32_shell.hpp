@@ -3,6 +3,8 @@
 // DllRegisterServer, shell links through the shell-link object (IShellLinkW and
 // IPersistFile), MoveFileExW's reboot queue, ShellExecuteW and ExitWindowsEx.
 
+#include <memory>
+
 #include "platform/shell.hpp"
 
 namespace instalator::platform::win32 {
@@ -15,7 +17,7 @@ public:
     explicit Win32Shell(Win32Ui& ui) : ui_(ui) {}
 
     Registration RegisterLibrary(const std::string& path) override;
-    bool CreateLink(const std::string& linkPath, const ShellLink& link) override;
+    std::unique_ptr<LinkObject> NewLink(const ShellLink& link) override;
     bool QueueReplaceOnReboot(const std::string& destination, const std::string& source) override;
     bool StartFile(const Form* owner, const std::string& file, const std::string& parameters,
                    const std::string& directory, int showCommand) override;
