@@ -1,6 +1,7 @@
 // shell_check.exe: checks the Win32 shell requests under Wine: a self-registering
 // library is loaded and its DllRegisterServer runs (it writes a marker), a library
-// without it and a missing one are told apart, a shell link is written and read back
+// without it and a missing one are told apart, one whose DllRegisterServer faults
+// raises ShellError and the program goes on, a shell link is written and read back
 // through IShellLinkW, and a replace-on-reboot request lands in the registry's
 // PendingFileRenameOperations. Arguments: the number of the line before the first
 // one it prints, and a scratch directory (Windows path) holding register_server.dll.
@@ -62,6 +63,57 @@ void CheckRegistration(win32::Win32Shell& shell, const std::string& dir) {
     Report(shell.RegisterLibrary("").outcome == Outcome::NotLoaded, "an empty path loads nothing");
 }
 
+// The head of this thread's exception chain.
+const void* ChainHead() {
+    const void* head;
+    asm volatile("movl %%fs:0, %0" : "=r"(head));
+    return head;
+}
+
+// DllRegisterServer ends in an exception it does not handle: RegisterLibrary throws
+// ShellError naming the exception and where it was raised, the library is freed, the
+// exception chain is as before and the program goes on; registrations afterwards,
+// and one whose library handles its own faults, still work.
+void CheckFaultyRegistration(win32::Win32Shell& shell, const std::string& dir) {
+    struct Case {
+        const wchar_t* fault;
+        std::string reason;  // the start of the text after "... ended with "
+    };
+    const Case cases[] = {
+        {L"write", "exception C0000005 (access violation writing address 00000000) at register_server.dll+"},
+        {L"divide", "exception C0000094 (integer division by zero) at register_server.dll+"},
+        {L"raise", "exception E0001234 at "},  // raised inside the system's RaiseException
+        {L"overflow", "exception C00000FD (stack overflow) at register_server.dll+"},
+    };
+    const std::string library = dir + "\\register_server.dll";
+    const std::string marker = dir + "\\fault_marker.txt";
+    ::SetEnvironmentVariableW(L"REGISTER_MARKER", win32::Wide(marker).c_str());
+    const void* const head = ChainHead();
+    for (const Case& c : cases) {
+        const std::string what = "DllRegisterServer faulting (" + win32::Narrow(c.fault) + ")";
+        ::SetEnvironmentVariableW(L"REGISTER_FAULT", c.fault);
+        std::string message = "(no error)";
+        try {
+            shell.RegisterLibrary(library);
+        } catch (const platform::ShellError& error) {
+            message = error.what();
+        }
+        const std::string expected = "DllRegisterServer of " + library + " ended with " + c.reason;
+        Report(message.compare(0, expected.size(), expected) == 0, what + " raises ShellError: " + message);
+        Report(ChainHead() == head && ::GetModuleHandleW(L"register_server.dll") == nullptr && ReadAll(marker).empty(),
+               what + " leaves the exception chain as it was, the library freed, nothing registered");
+    }
+    ::SetEnvironmentVariableW(L"REGISTER_FAULT", L"handled");
+    const platform::Registration handled = shell.RegisterLibrary(library);
+    Report(handled.outcome == platform::Registration::Outcome::Registered && ReadAll(marker) == "registered\r\n",
+           "faults the library handles itself do not stop its registration");
+    ::SetEnvironmentVariableW(L"REGISTER_FAULT", nullptr);
+    const platform::Registration normal = shell.RegisterLibrary(library);
+    Report(normal.outcome == platform::Registration::Outcome::Registered &&
+               ReadAll(marker) == "registered\r\nregistered\r\n" && ChainHead() == head,
+           "a registration after the faults works");
+}
+
 void CheckLink(win32::Win32Shell& shell, const std::string& dir) {
     const std::string path = dir + instalator::common::Cp1250(u8"\\Skrót ąę.lnk");
     const bool saved = shell.CreateLink(path, {"C:\\Program Files\\Q\\Q07.EXE", "\"C:\\Program Files\\Q\\Setup.uni\"",
@@ -115,6 +167,7 @@ int wmain(int argc, wchar_t** argv) {
         win32::Win32Ui ui(::GetModuleHandleW(nullptr));
         win32::Win32Shell shell(ui);
         CheckRegistration(shell, dir);
+        CheckFaultyRegistration(shell, dir);
         CheckLink(shell, dir);
         CheckRebootQueue(shell, dir);
     }

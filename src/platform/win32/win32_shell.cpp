@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/win32/form_window.hpp"
+#include "platform/win32/guarded_call.hpp"
 #include "platform/win32/wide.hpp"
 #include "platform/win32/win32_ui.hpp"
 
@@ -160,19 +161,25 @@ void EnableShutdownPrivilege() {
     ::AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
 }
 
+// An exception that DllRegisterServer of the library at path left unhandled raises
+// ShellError naming it; the library is still loaded, for the location's module name.
+void ThrowUnlessReturned(const GuardedResult& call, const std::string& path) {
+    if (call.faulted) throw ShellError("DllRegisterServer of " + path + " ended with " + FaultText(call.fault));
+}
+
 }  // namespace
 
 Registration Win32Shell::RegisterLibrary(const std::string& path) {
-    using RegisterServer = HRESULT(STDAPICALLTYPE*)();
     const OleScope ole;
     if (path.empty()) return {Registration::Outcome::NotLoaded, ERROR_MOD_NOT_FOUND};
     const LoadedLibrary library(LoadByPath(Wide(path)));
     if (library.get() == nullptr) return {Registration::Outcome::NotLoaded, static_cast<std::uint32_t>(::GetLastError())};
-    const auto entry = reinterpret_cast<RegisterServer>(
+    const auto entry = reinterpret_cast<EntryPoint>(
         reinterpret_cast<void*>(::GetProcAddress(library.get(), "DllRegisterServer")));
     if (entry == nullptr) return {Registration::Outcome::NoEntryPoint, 0};
-    const HRESULT status = entry();
-    if (FAILED(status)) return {Registration::Outcome::Refused, static_cast<std::uint32_t>(status)};
+    const GuardedResult call = CallGuarded(entry);
+    ThrowUnlessReturned(call, path);
+    if (FAILED(call.status)) return {Registration::Outcome::Refused, static_cast<std::uint32_t>(call.status)};
     return {};
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 // The shell and loader requests on Windows: self-registration through a library's
 // DllRegisterServer, shell links through the shell-link object (IShellLinkW and
-// IPersistFile), MoveFileExW's reboot queue, ShellExecuteW and ExitWindowsEx.
+// IPersistFile), MoveFileExW's reboot queue, ShellExecuteW and ExitWindowsEx. An
+// exception that DllRegisterServer leaves unhandled (an access violation...) does
+// not end the program: RegisterLibrary frees the library and throws ShellError
+// naming the exception and where it was raised.
 
 #include <memory>
 
