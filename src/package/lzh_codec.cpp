@@ -14,7 +14,7 @@ void HuffmanModel::Start() {
         son_[j] = i;
         parent_[i] = parent_[i + 1] = j;
     }
-    freq_[kNodes] = 0xFFFF;
+    std::fill(freq_.begin() + kNodes, freq_.end(), 0xFFFF);
     parent_[kRoot] = 0;
 }
 

@@ -356,7 +356,9 @@ private:
         return l;
     }
 
-    std::array<std::uint32_t, kNodes + 1> freq_;  // freq_[kNodes] is a sentinel above all
+    static constexpr std::uint32_t kScan = 16;
+    // freq_[kNodes] and after are sentinels above all, so that LastBelow can scan ahead.
+    std::array<std::uint32_t, kNodes + kScan> freq_;
     std::array<std::uint32_t, kNodes> son_;
     std::array<std::uint32_t, kNodes + kSymbols> parent_;  // node parents, then symbol leaves
     // The nodes the last decoded code passed, leaf first, at the end of the array; no
@@ -365,14 +367,14 @@ private:
 };
 
 // The frequencies are sorted, so the run of k - 1 values that starts at `from` ends
-// where a binary search says; short runs, the common case, are walked.
+// where a count of the values below k says. The first kScan values are counted at once,
+// without branches; a longer run is found by a binary search.
 inline std::uint32_t HuffmanModel::LastBelow(std::uint32_t from, std::uint32_t k) const {
-    std::uint32_t l = from;
-    for (int step = 0; step < 4; ++step, ++l) {
-        if (freq_[l + 1] >= k) return l;
-    }
-    std::uint32_t below = l;  // freq_[below] < k
-    std::uint32_t above = l + 1;
+    std::uint32_t count = 0;
+    for (std::uint32_t i = 0; i < kScan; ++i) count += freq_[from + i] < k ? 1 : 0;
+    if (count < kScan) return from + count - 1;
+    std::uint32_t below = from + kScan - 1;  // freq_[below] < k
+    std::uint32_t above = below + 1;
     std::uint32_t gap = 4;
     while (freq_[above] < k) {
         below = above;

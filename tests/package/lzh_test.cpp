@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <utility>
 
@@ -181,6 +183,40 @@ TEST(Lzh, SameBytesAsTheReferenceCodec) {
             ASSERT_EQ(DecompressBytes(stream), data) << kind << " " << size;
             ASSERT_EQ(testing::ReferenceDecompressBytes(stream), data) << kind << " " << size;
         }
+    }
+}
+
+// Every ordered pair of the bytes 0 .. symbols - 1 once (a de Bruijn sequence): no three
+// bytes repeat, so the stream is all literals and each byte is counted `symbols` times.
+Bytes AllPairsOnce(int symbols) {
+    Bytes bytes;
+    std::array<int, 3> word{};
+    const std::function<void(int, int)> extend = [&](int t, int period) {
+        if (t > 2) {
+            if (2 % period == 0) bytes.insert(bytes.end(), word.begin() + 1, word.begin() + 1 + period);
+            return;
+        }
+        word[t] = word[t - period];
+        extend(t + 1, period);
+        for (int j = word[t - period] + 1; j < symbols; ++j) {
+            word[t] = j;
+            extend(t + 1, t);
+        }
+    };
+    extend(1, 1);
+    return bytes;
+}
+
+// Literals counted in turn build long runs of equal frequency among the code-tree nodes,
+// so a counted node moves past every run length the model's search handles, around its
+// 16-node scan included; the trees must evolve exactly as the reference's do.
+TEST(Lzh, EqualFrequencyRunsMoveLikeTheReference) {
+    for (const int symbols : {3, 15, 16, 17, 18, 33, 64}) {
+        const Bytes data = AllPairsOnce(symbols);
+        ASSERT_EQ(data.size(), static_cast<std::size_t>(symbols * symbols));
+        const Bytes stream = CompressBytes(data);
+        ASSERT_EQ(stream, testing::ReferenceCompressBytes(data)) << symbols;
+        ASSERT_EQ(DecompressBytes(stream), data) << symbols;
     }
 }
 
