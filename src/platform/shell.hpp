@@ -66,9 +66,6 @@ public:
     // there is no shell-link object, or it lacks what is needed to set and save them.
     virtual std::unique_ptr<LinkObject> NewLink(const ShellLink& link) = 0;
 
-    // Makes the link and saves it to linkPath at once (NewLink, then Save).
-    bool CreateLink(const std::string& linkPath, const ShellLink& link) { return NewLink(link)->Save(linkPath); }
-
     // Asks Windows to put source in place of destination at its next start
     // (replacing it). False when the system refused or cannot do that (the family of
     // Windows that reads WinInit.ini instead).

@@ -43,14 +43,14 @@ TEST(HeadlessShellTest, LinksAreFilesThatReadBack) {
     HeadlessShell& shell = m.machine.shell;
     m.Write("C:\\MENU\\x", "");
     const ShellLink link{"C:\\Program Files\\Q\\Q.EXE", "\"C:\\a b\\c.txt\" /p", "C:\\Program Files\\Q\\"};
-    EXPECT_TRUE(shell.CreateLink("C:\\MENU\\Q.lnk", link));
+    EXPECT_TRUE(shell.NewLink(link)->Save("C:\\MENU\\Q.lnk"));
     const std::optional<ShellLink> back = shell.ReadLink("c:\\menu\\q.LNK");
     ASSERT_TRUE(back);
     EXPECT_EQ(back->target, link.target);
     EXPECT_EQ(back->arguments, link.arguments);
     EXPECT_EQ(back->workingDirectory, link.workingDirectory);
 
-    EXPECT_FALSE(shell.CreateLink("C:\\NOWHERE\\Q.lnk", link));  // no such folder
+    EXPECT_FALSE(shell.NewLink(link)->Save("C:\\NOWHERE\\Q.lnk"));  // no such folder
     m.Write("C:\\MENU\\OTHER.lnk", "[HeadlessLink]\r\nTarget=X\r\n");
     EXPECT_FALSE(shell.ReadLink("C:\\MENU\\OTHER.lnk"));
     EXPECT_FALSE(shell.ReadLink("C:\\MENU\\NONE.lnk"));
@@ -59,7 +59,7 @@ TEST(HeadlessShellTest, LinksAreFilesThatReadBack) {
     EXPECT_FALSE(shell.Links()[1].saved);
 
     shell.SetLinkObjectMissing("Class not registered");
-    EXPECT_THROW(shell.CreateLink("C:\\MENU\\R.lnk", link), ShellError);
+    EXPECT_THROW(shell.NewLink(link)->Save("C:\\MENU\\R.lnk"), ShellError);
     EXPECT_FALSE(m.machine.files.FileExists("C:\\MENU\\R.lnk"));
     EXPECT_EQ(shell.Links().size(), 2u);  // nothing was asked of a missing object
 }

@@ -116,8 +116,9 @@ void CheckFaultyRegistration(win32::Win32Shell& shell, const std::string& dir) {
 
 void CheckLink(win32::Win32Shell& shell, const std::string& dir) {
     const std::string path = dir + instalator::common::Cp1250(u8"\\Skrót ąę.lnk");
-    const bool saved = shell.CreateLink(path, {"C:\\Program Files\\Q\\Q07.EXE", "\"C:\\Program Files\\Q\\Setup.uni\"",
-                                               "C:\\Program Files\\Q\\"});
+    const bool saved = shell.NewLink({"C:\\Program Files\\Q\\Q07.EXE", "\"C:\\Program Files\\Q\\Setup.uni\"",
+                                       "C:\\Program Files\\Q\\"})
+                           ->Save(path);
     Report(saved, "a link is saved");
     IShellLinkW* link = nullptr;
     IPersistFile* file = nullptr;
