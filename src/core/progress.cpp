@@ -26,7 +26,7 @@ void UpdateProgress(Installer& run, std::int32_t bytesWritten) {
     dialogs::TCopying& copying = *run.Windows.Copying;
     copying.CurrentProgressBar.SetPosition(Nearest(written / main.FileTotal * 100));
     copying.WholeProgressBar.SetPosition(Nearest((written + run.State.BytesDone) / total * 100));
-    run.Machine.ui.ProcessMessages();
+    run.App.ProcessMessages();
 }
 
 }  // namespace instalator::core

@@ -83,7 +83,7 @@ void ShowCopyWindows(Installer& run) {
     dialogs::TCopying& copying = *run.Windows.Copying;
     copying.SetBounds(CopyWindowPlace(main, copying.Width(), copying.Height()));
     copying.Show();
-    run.App.GetUi().ProcessMessages();
+    run.App.ProcessMessages();
 
     platform::Image closing = LoadPicture(run, "setup2.bmp");
     run.Windows.Finish->Splash2.SetImage(closing);

@@ -18,12 +18,12 @@ TMessageR::TMessageR(core::Installer& run)
 void TMessageR::ShowStatus(const std::string& text) {
     MessageText.SetText(text);
     Show();
-    App().GetUi().ProcessMessages();
+    App().ProcessMessages();
 }
 
 void TMessageR::HideStatus() {
     Close();
-    App().GetUi().ProcessMessages();
+    App().ProcessMessages();
 }
 
 }  // namespace instalator::dialogs

@@ -63,7 +63,7 @@ void ShowPicture(core::Installer& run, const std::string& name) {
     window.SetBounds(
         {main.Left() + 8, main.Top() + static_cast<int>(below), window.Dest.Width(), window.Dest.Height()});
     window.Show();
-    run.Machine.ui.ProcessMessages();
+    run.App.ProcessMessages();
 }
 
 void RecordShortCut(core::Installer& run, const core::ScriptItem& item, const std::string& destPath) {

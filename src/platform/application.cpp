@@ -102,6 +102,7 @@ int Form::ShowModal() {
         ~ModalScope() { form.modal_ = false; }
     } scope{*this};
     application_.GetUi().RunModal(*this);
+    application_.EndIfTerminated();
     modal_ = false;
     Hide();
     return modalResult_;
@@ -119,6 +120,7 @@ void Form::Close() {
 }
 
 void Form::CloseFromUser() {
+    if (!HasCloseButton() && application_.MainForm() != this) return;
     application_.Dispatch(Name() + ".Close", [this] { Close(); });
 }
 
@@ -213,9 +215,30 @@ void Application::Run() {
     ui_.RunMessageLoop();
 }
 
-void Application::Terminate() { ui_.QuitMessageLoop(); }
+void Application::Terminate() {
+    terminated_ = true;
+    ui_.QuitMessageLoop();
+}
+
+void Application::ProcessMessages() {
+    ui_.ProcessMessages();
+    EndIfTerminated();
+}
+
+void Application::EndIfTerminated() {
+    if (terminated_) EndInstaller();
+}
 
 void Application::EndInstaller() {
+    auto actions = std::move(endActions_);
+    endActions_.clear();
+    for (auto action = actions.rbegin(); action != actions.rend(); ++action) {
+        try {
+            action->second();
+        } catch (const std::exception&) {
+            // The process ends anyway; what could not be undone stays.
+        }
+    }
     ui_.EndProcess(CurrentEvent());
     // A backend whose EndProcess returns breaks its contract; nothing may run on.
     std::terminate();
@@ -239,9 +262,21 @@ void Application::Dispatch(std::string_view where, const std::function<void()>& 
 std::string Application::CurrentEvent() const { return events_.empty() ? std::string() : events_.back(); }
 
 int Application::MessageBox(const std::string& text, const std::string& caption, unsigned style) {
-    return ui_.MessageBox(text, caption, style);
+    const int answer = ui_.MessageBox(text, caption, style);
+    EndIfTerminated();
+    return answer;
 }
 
 void Application::ShowMessage(const std::string& text) { MessageBox(text, title_, kMbOk); }
+
+// ---- EndAction -------------------------------------------------------------------
+
+EndAction::EndAction(Application& application, std::function<void()> action) : application_(application) {
+    application_.endActions_.emplace_back(this, std::move(action));
+}
+
+EndAction::~EndAction() {
+    std::erase_if(application_.endActions_, [this](const auto& entry) { return entry.first == this; });
+}
 
 }  // namespace instalator::platform

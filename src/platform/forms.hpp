@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/canvas.hpp"
@@ -450,8 +451,13 @@ public:
     // A modal form gets the result Cancel; the main form ends the message loop; any
     // other is hidden.
     void Close();
-    // The user closed the window from its title bar.
+    // A close request reached the window (its close button, Alt+F4, the taskbar, a
+    // request from another program). A window without a close button has no way to be
+    // closed and ignores it; the main window takes it as the request to end the
+    // program.
     void CloseFromUser();
+    // The title bar shows a close button.
+    bool HasCloseButton() const { return border_ != BorderStyle::None && icons_.systemMenu; }
     int ModalResult() const { return modalResult_; }
     void SetModalResult(int result) { modalResult_ = result; }
 
@@ -539,9 +545,16 @@ public:
 
     // Shows the main form and handles messages until the loop is asked to end.
     void Run();
-    // Asks the message loop to end.
+    // Asks the message loop to end. Every nested loop (a modal form, a message box,
+    // ProcessMessages) ends too, and the process then ends at once with exit code 0:
+    // nothing that was waiting for the loop runs any more.
     void Terminate();
-    // Ends the message loop and the process at once, exit code 0.
+    bool Terminated() const { return terminated_; }
+    // Lets the pending window messages run; ends the process if one of them asked the
+    // message loop to end.
+    void ProcessMessages();
+    // Ends the message loop and the process at once, exit code 0, after running the
+    // end actions that are registered (newest first).
     [[noreturn]] void EndInstaller();
 
     // Runs handler as the event where ("TMain.FormCreate"). An error (std::exception)
@@ -558,12 +571,30 @@ public:
 
 private:
     friend class Form;
+    friend class EndAction;
     void Forget(Form& form);
+    void EndIfTerminated();
 
     Ui& ui_;
     std::string title_;
     std::vector<Form*> forms_;
     std::vector<std::string> events_;
+    bool terminated_ = false;
+    std::vector<std::pair<const void*, std::function<void()>>> endActions_;
+};
+
+// Undoes unfinished work if the installer ends while this object lives (a file that
+// is only half written is removed): EndInstaller runs the action before the process
+// ends. A failure of the action itself is ignored, since the process ends anyway.
+class EndAction {
+public:
+    EndAction(Application& application, std::function<void()> action);
+    ~EndAction();
+    EndAction(const EndAction&) = delete;
+    EndAction& operator=(const EndAction&) = delete;
+
+private:
+    Application& application_;
 };
 
 }  // namespace instalator::platform

@@ -376,3 +376,70 @@ TEST(SequenceTest, WholeRunsFromWelcomeToFinish) {
 
 }  // namespace
 }  // namespace instalator::core
+
+namespace instalator::core {
+namespace {
+
+const std::string kProduct =
+    "[Application]\r\nTitle=Pioro\r\nTargetDir=C:\\APP\r\nGroup=Kalamarz\r\nUninstall=Odinstaluj.exe\r\n"
+    "[Resources]\r\nCount=1\r\nItem1=Setup1.res\r\n"
+    "[Setup1.res]\r\nCount=1\r\nItem1=App.exe\r\nItem1Shell=1\r\nItem1Link=Pioro.lnk\r\n";
+
+// A close request to the main window (the taskbar, a session end, another program)
+// ends the message loop wherever the run is waiting, and the process with it:
+// nothing later runs, so nothing is installed.
+TEST(SequenceTest, ACloseRequestToTheMainWindowEndsTheRunWithNothingInstalled) {
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        Names modal;
+    };
+    const Step welcome = Step::Click("TMakeSure", "SpeedButton1");
+    const Step directory = Step::Click("TSelectDirectory", "BitBtn1");
+    const Step group = Step::Click("TGrupa", "BitBtn1");
+    const Step close = Step::Close("TMain");
+    const Case cases[] = {
+        {"welcome", {close.During("TMakeSure")}, {"TMakeSure"}},
+        {"target directory", {welcome, close.During("TSelectDirectory")}, {"TMakeSure", "TSelectDirectory"}},
+        {"program group", {welcome, directory, close.During("TGrupa")}, {"TMakeSure", "TSelectDirectory", "TGrupa"}},
+        {"copy window shown", {welcome, directory, group, close.During("TCopying")},
+         {"TMakeSure", "TSelectDirectory", "TGrupa"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Wizard w(kProduct, true, true, {{"App.exe", "program"}});
+        w.Steps(c.steps);
+        const RunOutcome outcome = w.Run();
+        EXPECT_EQ(outcome.end, RunOutcome::End::EndInstaller);
+        EXPECT_EQ(outcome.exitCode, 0);
+        EXPECT_EQ(testing::ModalForms(w.Ui()), c.modal);
+        EXPECT_FALSE(w.m.machine.files.FileExists("C:\\APP\\App.exe"));
+        EXPECT_FALSE(w.m.machine.files.FileExists("C:\\APP\\Setup.uni"));
+        EXPECT_FALSE(w.m.machine.files.FileExists("C:\\APPSetup.uni"));
+        EXPECT_TRUE(w.m.machine.shell.Links().empty());
+        EXPECT_EQ(w.m.machine.registry.Dump().find("Uninstall"), std::string::npos);
+    }
+}
+
+// The wizard's dialogs other than the group dialog have no close button: a close
+// request leaves them up, and the run goes on only through their buttons, into the
+// directory that was confirmed.
+TEST(SequenceTest, DialogsWithoutACloseButtonIgnoreCloseRequests) {
+    Wizard w(kProduct, true, true, {{"App.exe", "program"}});
+    common::MakePath(w.m.machine.files, "C:\\MENU\\");
+    common::TRegIniFile(w.m.machine.registry, "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer")
+        .WriteText("Shell Folders", "Programs", "C:\\MENU");
+    w.Steps({Step::Close("TMakeSure").During("TMakeSure"), Step::Close("TFinish"), Step::Click("TMakeSure", "SpeedButton1"),
+             Step::Type("TSelectDirectory", "SelectedDir", "Q:\\Brak\\Dysku"), Step::Close("TSelectDirectory"),
+             Step::Type("TSelectDirectory", "SelectedDir", "C:\\APP"), Step::Click("TSelectDirectory", "BitBtn1"),
+             Step::Click("TGrupa", "BitBtn1"), Step::Close("TCopying"), Step::Close("TFinish"),
+             Step::Click("TFinish", "BitBtn2")});
+    const RunOutcome outcome = w.Run();
+    EXPECT_EQ(outcome.where, "TFinish.BitBtn2Click");
+    EXPECT_EQ(testing::ModalForms(w.Ui()), (Names{"TMakeSure", "TSelectDirectory", "TGrupa", "TFinish"}));
+    EXPECT_EQ(w.m.Read("C:\\APP\\App.exe"), "program");
+    EXPECT_TRUE(w.m.machine.files.FileExists("C:\\APP\\Setup.uni"));
+}
+
+}  // namespace
+}  // namespace instalator::core

@@ -132,7 +132,6 @@ TEST(HeadlessUiTest, UnforeseenInteractionsFailTheRunClearly) {
         {"steps left over",
          {Step::Click("TTest", "Ok"), Step::Click("TMakeSure", "SpeedButton1")},
          "script steps unused:\n  Click TMakeSure.SpeedButton1"},
-        {"no close button", {Step::Close("TTest")}, "has no close button"},
         {"browser not scripted", {Step::Browse("TTest", "Folder")}, "folder browser at \"\\\" opened"},
     };
     for (const Case& c : cases) {

@@ -1,6 +1,7 @@
 #include "support/engine_run.hpp"
 
 #include "common/strings.hpp"
+#include "core/main_form.hpp"
 #include "common/text.hpp"
 #include "dialogs/select_dir.hpp"
 
@@ -12,6 +13,9 @@ platform::RunOutcome RunEngine(InstallerMachine& m, const std::function<void(cor
         core::Installer run(platform);
         run.App.SetTitle(std::string(core::kApplicationTitle));
         run.CreateWindows();
+        // As the sequence does first: the main window's timer must not start it while
+        // a dialog of the test waits.
+        run.Windows.Main->Timer1.SetEnabled(false);
         common::MakePath(platform.files, target);
         run.Windows.SelectDirectory->SelectedDir.SetText(target);
         body(run);

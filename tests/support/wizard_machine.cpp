@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "core/main_form.hpp"
+
 namespace instalator::testing {
 namespace {
 
@@ -53,6 +55,9 @@ platform::RunOutcome RunWithWindows(InstallerMachine& m, const std::function<voi
         core::Installer run(platform);
         run.App.SetTitle(std::string(core::kApplicationTitle));
         run.CreateWindows();
+        // As the sequence does first: the main window's timer must not start it while
+        // a dialog of the test waits.
+        run.Windows.Main->Timer1.SetEnabled(false);
         body(run);
         return 0;
     });

@@ -91,6 +91,11 @@ Step Step::Answer(int button, std::function<void()> then) {
 }
 Step Step::ChooseFolder(std::string path) { return {Kind::ChooseFolder, {}, {}, std::move(path)}; }
 Step Step::CancelFolder() { return {Kind::CancelFolder}; }
+Step Step::During(std::string form) const {
+    Step step = *this;
+    step.during = std::move(form);
+    return step;
+}
 
 bool Step::ActsOnWindow() const {
     return kind != Kind::Answer && kind != Kind::ChooseFolder && kind != Kind::CancelFolder;
@@ -182,7 +187,12 @@ void HeadlessUi::RunModal(Form& form) {
         std::vector<Form*>& modal;
         ~ModalScope() { modal.pop_back(); }
     } scope{modal_};
-    while (form.ModalResult() == kModalNone) {
+    // The loop ends with the form's result, or under it when the message loop is asked
+    // to end. Time passes while the form waits: timers that are due fire first, as a
+    // modal loop dispatches their messages.
+    while (form.ModalResult() == kModalNone && !quit_) {
+        TickDueTimers();
+        if (form.ModalResult() != kModalNone || quit_) break;
         if (script_.empty()) {
             Fail("modal window " + form.Name() + " (\"" + Utf8(form.Caption()) +
                  "\") waits for the user, but the script has no more steps");
@@ -196,7 +206,7 @@ void HeadlessUi::RunModal(Form& form) {
 }
 
 void HeadlessUi::ProcessMessages() {
-    while (NextStepActsOn(nullptr)) Perform(TakeStep());
+    while (!quit_ && NextStepActsOn(nullptr)) Perform(TakeStep());
 }
 
 void HeadlessUi::RunMessageLoop() {
@@ -211,7 +221,7 @@ void HeadlessUi::RunMessageLoop() {
         if (++ticks > kMaxTimerTicks) {
             Fail("timer " + timer->Owner().Name() + "." + timer->Name() + " keeps firing with nothing else to do");
         }
-        timer->Tick();
+        Fire(*timer);
     }
 }
 
@@ -302,10 +312,19 @@ bool HeadlessUi::TakesInput(const Form& form) const {
 }
 
 // True when the next step acts on a window that takes input now (form, when given).
+// A close request is a message sent to the window: it reaches any window, also one
+// that is hidden or disabled under a modal form.
 bool HeadlessUi::NextStepActsOn(const Form* form) const {
     if (script_.empty() || !script_.front().ActsOnWindow()) return false;
-    const Form* target = FindForm(script_.front().form);
-    return target != nullptr && TakesInput(*target) && (form == nullptr || form == target);
+    const Step& step = script_.front();
+    const Form* target = FindForm(step.form);
+    if (target == nullptr) return false;
+    if (!step.during.empty()) {
+        const Form* awaited = FindForm(step.during);
+        if (awaited == nullptr || !awaited->Visible()) return false;
+    }
+    if (step.kind == Step::Kind::Close) return true;
+    return TakesInput(*target) && (form == nullptr || form == target);
 }
 
 Step HeadlessUi::TakeStep() {
@@ -324,12 +343,7 @@ void HeadlessUi::Perform(const Step& step) {
         PerformOnControl(step, form, *focused);
         return;
     }
-    case Step::Kind::Close:
-        if (form.Border() == BorderStyle::None || !form.Icons().systemMenu) {
-            Fail(step.Describe() + ": the window has no close button");
-        }
-        form.CloseFromUser();
-        return;
+    case Step::Kind::Close: form.CloseFromUser(); return;
     default: PerformOnControl(step, form, TargetControl(step, form));
     }
 }
@@ -370,6 +384,34 @@ void HeadlessUi::PerformOnControl(const Step& step, Form& form, Control& control
     } else {
         Fail(step.Describe() + ": not possible on " + control.Name());
     }
+}
+
+void HeadlessUi::TickDueTimers() {
+    if (application_ == nullptr) return;
+    std::vector<Timer*> due;
+    for (const Form* form : application_->Forms()) {
+        for (Timer* timer : form->Timers()) {
+            if (timer->Enabled()) due.push_back(timer);
+        }
+    }
+    for (Timer* timer : due) {
+        if (quit_) return;
+        Fire(*timer);
+    }
+}
+
+void HeadlessUi::Fire(Timer& timer) {
+    // On Windows the handler would run again inside itself; no handler here expects
+    // that, so it is reported instead of recursing without end.
+    if (std::find(ticking_.begin(), ticking_.end(), &timer) != ticking_.end()) {
+        Fail("timer " + timer.Owner().Name() + "." + timer.Name() + " fires again while its handler waits");
+    }
+    ticking_.push_back(&timer);
+    struct TickScope {
+        std::vector<Timer*>& ticking;
+        ~TickScope() { ticking.pop_back(); }
+    } scope{ticking_};
+    timer.Tick();
 }
 
 Timer* HeadlessUi::DueTimer() const {

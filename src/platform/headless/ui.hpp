@@ -6,7 +6,9 @@
 // script does not foresee an interaction the run stops with ScriptFailure, which no
 // handler can catch (it does not derive from std::exception); the machine's runner
 // turns it into a test failure. Nothing ever waits, so no test can hang. Timers tick
-// only in the main message loop, when no script step can be carried out.
+// in the main message loop when no script step can be carried out, and once before
+// each step a modal window waits for. As on Windows, a close request reaches any
+// window, and asking the message loop to end also ends the loop of a modal window.
 
 #include <cstddef>
 #include <deque>
@@ -30,7 +32,7 @@ struct Step {
         Type,          // replace the text of an edit or combo box
         Key,           // type one character into an edit field
         Enter,         // press Enter on the control that has the focus
-        Close,         // close a window from its title bar
+        Close,         // a close request to a window (title bar, Alt+F4, taskbar, another program)
         Browse,        // press the browse button of a directory edit
         Answer,        // answer a message box with a button
         ChooseFolder,  // accept a folder in the folder browser
@@ -42,6 +44,9 @@ struct Step {
     std::string text{};
     int answer = 0;
     char key = 0;
+    // When not empty, the step waits until this form is visible (a close request sent
+    // while a given dialog is up).
+    std::string during{};
     // Run right after a message box was answered with this step (the user changes
     // the machine before clicking, e.g. puts the next diskette in).
     std::function<void()> then{};
@@ -56,6 +61,8 @@ struct Step {
     static Step Answer(int button, std::function<void()> then);
     static Step ChooseFolder(std::string path);
     static Step CancelFolder();
+    // The same step, carried out only once the form named during is visible.
+    Step During(std::string form) const;
 
     // "Click TMakeSure.SpeedButton1", in UTF-8 for test output.
     std::string Describe() const;
@@ -166,6 +173,8 @@ private:
     Control& TargetControl(const Step& step, Form& form) const;
     void PerformOnControl(const Step& step, Form& form, Control& control);
     Timer* DueTimer() const;
+    void TickDueTimers();
+    void Fire(Timer& timer);
 
     Size screen_{800, 600};
     std::string title_;
@@ -173,6 +182,7 @@ private:
     std::vector<Event> events_;
     Application* application_ = nullptr;
     std::vector<Form*> modal_;
+    std::vector<Timer*> ticking_;  // timers whose handlers are running
     std::map<const Form*, Control*> focus_;
     std::map<std::string, std::unique_ptr<PixelCanvas>, std::less<>> frames_;
     PixelCanvas* painting_ = nullptr;
