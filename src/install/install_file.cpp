@@ -1,5 +1,7 @@
 #include "install/install_file.hpp"
 
+#include <optional>
+
 #include "common/errors.hpp"
 #include "common/strings.hpp"
 #include "common/text.hpp"
@@ -22,40 +24,84 @@ bool IsLibrary(const std::string& path) {
     return dot != std::string::npos && common::LowerCase(name.substr(dot)) == ".dll";
 }
 
-// Whether the unpacking will find the entry; looked at before an existing
-// destination is given up, so that a script item missing from its volume leaves the
-// installed file alone. Like the unpacking, it does not care whether the volume's
-// directory was read to its end: entries read before a damaged part still count.
-bool VolumeHolds(core::Installer& run, const std::string& volumeName, const std::string& label) {
-    package::TResourceClass volume(run.Machine.files, run.TempDir);
-    volume.OpenPackage(run.State.SourceDir + volumeName);
-    return !volume.FindEntry(label).EntryName.empty();
-}
-
-// Frees destPath for the new copy and returns the path to write it to.
-std::string FreeDestination(core::Installer& run, const std::string& destPath) {
-    if (DeleteIfExists(run.Machine.files, destPath)) return destPath;
-    const std::string diverted = DivertedName(run.Machine.files, destPath);
-    system::QueueRename(run, destPath, diverted);
-    return diverted;
-}
-
 void MakeDirectoryOf(core::Installer& run, const std::string& path) {
     std::string directory = common::DirectoryPart(path);
     if (common::RightText(directory, 1) != "\\") directory += '\\';
     common::MakePath(run.Machine.files, directory);
 }
 
-// One unpacking attempt with a fresh volume object; true when every write succeeded.
-bool Unpack(core::Installer& run, const std::string& volumeName, const std::string& label, const std::string& path) {
+void RemoveIfThere(platform::FileSystem& files, const std::string& path) {
+    try {
+        if (files.FileExists(path)) files.RemoveFile(path);
+    } catch (const common::IoError&) {
+        // A copy that cannot be removed stays under its temporary name, never queued.
+    }
+}
+
+// The new copy is complete under its temporary name: it takes the destination's
+// place, or, when the old file cannot be deleted (in use, read-only), stays there
+// and is queued to replace it at the next start. Returns where the file now is.
+std::string PutInPlace(core::Installer& run, const std::string& copy, const std::string& destPath) {
+    if (!DeleteIfExists(run.Machine.files, destPath)) {
+        system::QueueRename(run, destPath, copy);
+        return copy;
+    }
+    run.Machine.files.RenameFile(copy, destPath);
+    return destPath;
+}
+
+// The package is damaged: the user is told which file of which volume, and the run
+// ends with the destination as it was.
+[[noreturn]] void EndOnDamage(core::Installer& run, const std::string& volumeName, const std::string& label) {
+    run.App.ShowMessage(common::Cp1250(u8"Pakiet instalacyjny \"") + volumeName +
+                        common::Cp1250(u8"\" jest uszkodzony: nie można poprawnie rozpakować pliku \"") + label +
+                        common::Cp1250(u8"\". Instalacja zostanie przerwana."));
+    run.EndInstaller();
+}
+
+struct Attempt {
+    bool failed = false;              // a read or write failed: the user may retry
+    std::optional<std::string> path;  // where the file was put; empty when the volume lacks it
+};
+
+// Unpacks the entry into copy, a temporary name beside the destination, so that the
+// old file stays untouched until the new one is whole. True when it is; otherwise, and
+// when the installer ends meanwhile, the copy is removed.
+bool UnpackCopy(core::Installer& run, package::TResourceClass& volume, const package::TResourceEntry& entry,
+                const std::string& copy) {
+    platform::FileSystem& files = run.Machine.files;
+    const platform::EndAction removeCopy(run.App, [&files, copy] { RemoveIfThere(files, copy); });
+    try {
+        if (!volume.ExtractEntry(entry, copy).writeFailed) return true;
+    } catch (const common::IoError&) {
+        // The scratch file, the package or the copy could not be read or written.
+    } catch (const package::DamagedEntry&) {
+        RemoveIfThere(files, copy);
+        throw;
+    }
+    RemoveIfThere(files, copy);
+    return false;
+}
+
+// One unpacking attempt with a fresh volume object.
+Attempt Unpack(core::Installer& run, const std::string& volumeName, const std::string& label,
+               const std::string& destPath) {
     core::TMain& main = *run.Windows.Main;
     main.IOFailed = false;
     package::TResourceClass volume(run.Machine.files, run.TempDir);
     volume.SetProgress([&run](std::int32_t written) { core::UpdateProgress(run, written); });
     volume.OpenPackage(run.State.SourceDir + volumeName);
-    main.FileTotal = volume.FindEntry(label).UnpackedSize;
-    main.IOFailed = volume.ExtractTo(label, path).writeFailed;
-    return !main.IOFailed;
+    const package::TResourceEntry entry = volume.FindEntry(label);
+    main.FileTotal = entry.UnpackedSize;
+    if (entry.EntryName.empty()) return {};
+    const std::string copy = DivertedName(run.Machine.files, destPath);
+    try {
+        main.IOFailed = !UnpackCopy(run, volume, entry, copy);
+    } catch (const package::DamagedEntry&) {
+        EndOnDamage(run, volumeName, label);
+    }
+    if (main.IOFailed) return {true, std::nullopt};
+    return {false, PutInPlace(run, copy, destPath)};
 }
 
 // The write-error box; true when another attempt is to be made.
@@ -63,7 +109,7 @@ bool AskRetry(core::Installer& run, const std::string& label) {
     const std::string text = common::Cp1250(u8"Błąd podczas kopiowania pliku ") + '"' + label + "\" ?";
     const int answer = run.App.MessageBox(text, common::Cp1250(u8"Błąd I/O"), platform::kMbAbortRetryIgnore);
     if (answer == platform::kIdRetry) return true;
-    if (answer != platform::kIdAbort) return false;  // Ignore: the file stays as far as it was written
+    if (answer != platform::kIdAbort) return false;  // Ignore: the destination stays as it was
     if (dialogs::ConfirmAbort(run)) run.EndInstaller();
     return true;
 }
@@ -84,7 +130,7 @@ std::string DivertedName(platform::FileSystem& files, const std::string& destPat
     const std::string name = common::FileNamePart(destPath);
     const std::string stem = destPath.substr(0, destPath.size() - name.size()) + common::StripExtension(name);
     std::string candidate = stem + ".q07";
-    for (std::int32_t n = 2; files.FileExists(candidate); ++n) {
+    for (std::int32_t n = 2; files.FileExists(candidate) || common::SameText(candidate, destPath); ++n) {
         candidate = stem + "~" + common::IntToText(n) + ".q07";
     }
     return candidate;
@@ -94,14 +140,13 @@ void InstallFile(core::Installer& run, const std::string& volumeName, const std:
     const std::string label = common::FileNamePart(destPath);
     system::LogInstalledFile(run, destPath, reg);
     run.Windows.Main->FileDone = 0;
-
-    const std::string path = VolumeHolds(run, volumeName, label) ? FreeDestination(run, destPath) : destPath;
-    if (reg || IsLibrary(path)) system::AppendInstallReg(run, path);
-    MakeDirectoryOf(run, path);
+    MakeDirectoryOf(run, destPath);
     run.Windows.Copying->NowCoping.SetText(label);
 
-    while (!Unpack(run, volumeName, label, path) && AskRetry(run, label)) {
-    }
+    Attempt attempt = Unpack(run, volumeName, label, destPath);
+    while (attempt.failed && AskRetry(run, label)) attempt = Unpack(run, volumeName, label, destPath);
+    const std::string path = attempt.path.value_or(destPath);
+    if (!attempt.failed && (reg || IsLibrary(path))) system::AppendInstallReg(run, path);
 }
 
 }  // namespace instalator::install

@@ -163,7 +163,7 @@ DecodeResult DecompressFile(platform::FileSystem& fs, const std::string& source,
 
     FileSource input(*in, std::numeric_limits<std::int64_t>::max());
     FileTarget output(*out, dest, 0, progress, false);
-    DecodeResult result = lzh::Decode(length, input, output, false);
+    DecodeResult result = lzh::Decode(length, input, output, true);
     try {
         out->Close();
     } catch (const IoError&) {

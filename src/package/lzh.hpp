@@ -37,9 +37,10 @@ void CompressFile(platform::FileSystem& fs, const std::string& source, const std
 // short for its length field, or a dest that cannot be created, throws
 // common::IoError, as does a failed read of the code bits; a block write (the final
 // one and the closing of dest included) that fails or stores fewer bytes than asked
-// is reported in the result and decoding goes on to the end of the stream. Code bits
-// missing at the end of a truncated source read as zeros, so dest still gets Length
-// bytes.
+// is reported in the result and decoding goes on to the end of the stream. Decoding
+// stops, with inputExhausted, where the code bits of a truncated or damaged source run
+// out, so dest then holds fewer than Length bytes and a lying length field costs no
+// more than the source's size.
 DecodeResult DecompressFile(platform::FileSystem& fs, const std::string& source, const std::string& dest,
                             const Progress& progress = {});
 

@@ -290,7 +290,32 @@ DecodeResult TResourceClass::ExtractEntry(const TResourceEntry& entry, const std
     const std::string scratch = ScratchPath();
     const ScratchRemover remover(fs_, scratch);
     CopyStreamToScratch(entry, scratch);
-    return DecompressFile(fs_, scratch, destPath, progress_);
+    CheckStaged(entry, scratch);
+    const DecodeResult result = DecompressFile(fs_, scratch, destPath, progress_);
+    if (result.writeFailed) return result;
+    if (result.inputExhausted || result.bytesWritten != entry.UnpackedSize) {
+        throw DamagedEntry("entry \"" + entry.EntryName + "\" unpacks to " + Text(result.bytesWritten) + " of its " +
+                           Text(entry.UnpackedSize) + " bytes" + (result.inputExhausted ? " before its stream ends" : ""));
+    }
+    return result;
+}
+
+// The staged stream must be whole and announce the size the entry records.
+void TResourceClass::CheckStaged(const TResourceEntry& entry, const std::string& scratch) {
+    const auto staged = fs_.Open(scratch, platform::OpenMode::Read);
+    const std::int64_t size = staged->Size();
+    const std::string at = "entry \"" + entry.EntryName + "\": ";
+    if (size != entry.PackedSize) {
+        throw DamagedEntry(at + "the stream is cut short by the end of the package (" + Text(size) + " of " +
+                           Text(entry.PackedSize) + " bytes)");
+    }
+    std::array<std::uint8_t, kStreamLengthField> field{};
+    if (staged->Read(field.data(), field.size()) != field.size()) throw common::IoError(common::kDiskReadError, scratch);
+    const std::int32_t length = LoadI32(field, 0);
+    if (length != entry.UnpackedSize) {
+        throw DamagedEntry(at + "stream length field " + Text(length) + " differs from the unpacked size " +
+                           Text(entry.UnpackedSize));
+    }
 }
 
 void TResourceClass::CopyStreamToScratch(const TResourceEntry& entry, const std::string& scratch) {

@@ -29,6 +29,14 @@ public:
     using common::Error::Error;
 };
 
+// An entry whose stored stream does not give what its directory entry promises: the
+// stream's length field differs from the unpacked size, the stream is cut short, or
+// it unpacks to another number of bytes. what() says which, with the figures.
+class DamagedEntry : public FormatError {
+public:
+    using FormatError::FormatError;
+};
+
 inline constexpr std::size_t kHeaderSize = 168;
 inline constexpr std::size_t kEntrySize = 124;
 inline constexpr std::size_t kMaxEntries = 128;
@@ -123,8 +131,13 @@ public:
     // all zero when no entry has that name.
     DecodeResult ExtractTo(const std::string& name, const std::string& destPath);
 
-    // Unpacks one entry of this package into destPath. The stream is cut where the
-    // file ends; such a stream decodes as its bits allow (missing bits read as 0).
+    // Unpacks one entry of this package into destPath. The stream is first copied
+    // whole into the scratch file and checked; destPath is created only when that
+    // succeeded. A scratch file that cannot be written throws common::IoError. Damage
+    // throws DamagedEntry: a stream cut short by the end of the package or whose
+    // length field differs from the entry's unpacked size (nothing written to
+    // destPath), or one that unpacks to another number of bytes (destPath holds what
+    // came out). A failed write to destPath is reported in the result instead.
     DecodeResult ExtractEntry(const TResourceEntry& entry, const std::string& destPath);
 
     // Writes a new, empty package at path (replacing any file there) and makes it
@@ -153,6 +166,7 @@ private:
     std::string ScratchPath() const;
     void Reload();
     void CopyStreamToScratch(const TResourceEntry& entry, const std::string& scratch);
+    void CheckStaged(const TResourceEntry& entry, const std::string& scratch);
     void AppendScratchData(const std::string& scratch, TResourceEntry& entry);
 
     platform::FileSystem& fs_;

@@ -10,6 +10,7 @@
 #include "dialogs/copying.hpp"
 #include "install/install_file.hpp"
 #include "support/engine_run.hpp"
+#include "support/package_bytes.hpp"
 
 namespace instalator::install {
 namespace {
@@ -41,82 +42,148 @@ void Prepare(InstallerMachine& m, const std::map<std::string, std::string>& file
     m.machine.system.SetExecutablePath("C:\\DIST\\SETUP.EXE");
 }
 
+const char* const kScratch = "C:\\WINDOWS\\TEMP\\Setup.tmp";
+
+// What a file leaves behind besides itself: a temporary copy, a queued rename.
+void ExpectNothingPending(InstallerMachine& m, bool restart) {
+    EXPECT_FALSE(m.machine.files.FileExists("C:\\APP\\Big.q07"));
+    EXPECT_FALSE(m.machine.files.FileExists(kScratch));
+    EXPECT_TRUE(m.machine.shell.Renames().empty());
+    EXPECT_FALSE(restart);
+}
+
+// A failed write to the copy or to the scratch file brings the same box; the old file
+// stays as it was until a new copy is whole, whatever the answer.
 TEST(InstallFileTest, TheWriteErrorBoxRetriesIgnoresOrAbortsAfterConfirmation) {
     const std::string error = Utf8(u8"Błąd I/O|Błąd podczas kopiowania pliku \"Big.bin\" ?");
     const std::string question = Utf8(u8"Zakończ instalację|Jesteś pewny, że chcesz przerwać instalację ?");
     const std::string content = Content(10000);
+    using platform::kIdAbort, platform::kIdIgnore, platform::kIdNo, platform::kIdRetry, platform::kIdYes;
     struct Case {
         const char* name;
+        const char* failing;
         int failingOpens;
+        bool inUse;
         std::vector<int> answers;
         std::vector<std::string> boxes;
-        std::size_t sizeLeft;
+        bool installed;
         bool ended;
     };
     const Case cases[] = {
-        {"Retry succeeds", 1, {platform::kIdRetry}, {error}, content.size(), false},
-        {"Ignore keeps what was written", 1, {platform::kIdIgnore}, {error}, 0, false},
-        {"Abort, No, then Abort, Yes", 2, {platform::kIdAbort, platform::kIdNo, platform::kIdAbort, platform::kIdYes}, {error, question, error, question}, 0, true},
-        {"Abort, No, and the retry succeeds", 1, {platform::kIdAbort, platform::kIdNo}, {error, question}, content.size(), false},
+        {"Retry succeeds", "C:\\APP\\Big.q07", 1, false, {kIdRetry}, {error}, true, false},
+        {"Ignore keeps the old file", "C:\\APP\\Big.q07", 1, false, {kIdIgnore}, {error}, false, false},
+        {"Ignore while in use queues nothing", "C:\\APP\\Big.q07", 1, true, {kIdIgnore}, {error}, false, false},
+        {"Abort, No, then Abort, Yes", "C:\\APP\\Big.q07", 2, false, {kIdAbort, kIdNo, kIdAbort, kIdYes},
+         {error, question, error, question}, false, true},
+        {"Abort, No, and the retry succeeds", "C:\\APP\\Big.q07", 1, false, {kIdAbort, kIdNo}, {error, question},
+         true, false},
+        {"scratch file, Retry", kScratch, 1, false, {kIdRetry}, {error}, true, false},
+        {"scratch file, Abort", kScratch, 1, false, {kIdAbort, kIdYes}, {error, question}, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         InstallerMachine m;
         Prepare(m, {{"Big.bin", content}});
-        m.machine.files.FailWrites("C:\\APP\\Big.bin", c.failingOpens);
+        m.Write("C:\\APP\\Big.bin", "old");
+        if (c.inUse) m.machine.files.Lock("C:\\APP\\Big.bin");
         for (int answer : c.answers) m.machine.ui.AddStep(Step::Answer(answer));
-        std::string caption;
-        bool ioFailed = true;
+        bool restart = false;
         const RunOutcome outcome = RunEngine(m, [&](core::Installer& run) {
+            m.machine.files.FailWrites(c.failing, c.failingOpens);  // after start-up unpacked the script
             InstallFile(run, "Setup1.res", "C:\\APP\\Big.bin", false);
-            caption = run.Windows.Copying->NowCoping.Text();
-            ioFailed = run.Windows.Main->IOFailed;
+            restart = run.State.RestartNeeded;
+            EXPECT_EQ(run.Windows.Copying->NowCoping.Text(), "Big.bin");
+            EXPECT_EQ(run.Windows.Main->IOFailed, !c.installed);
         });
         EXPECT_EQ(Boxes(m.machine.ui), c.boxes);
-        for (const platform::Event* box : m.machine.ui.EventsOf(platform::Event::Kind::MessageBox)) {
-            EXPECT_EQ(box->style, box->caption == common::Cp1250(u8"Błąd I/O") ? 2U : 4U);
-        }
         EXPECT_EQ(outcome.end, c.ended ? RunOutcome::End::EndInstaller : RunOutcome::End::Returned);
-        const std::string left = m.Read("C:\\APP\\Big.bin");
-        EXPECT_EQ(left.size(), c.sizeLeft);
-        if (c.sizeLeft == content.size()) {
-            EXPECT_EQ(left, content);
-        }
-        if (!c.ended) {
-            EXPECT_EQ(caption, "Big.bin");
-            EXPECT_EQ(ioFailed, c.sizeLeft == 0);
+        m.machine.files.Unlock("C:\\APP\\Big.bin");
+        EXPECT_EQ(m.Read("C:\\APP\\Big.bin"), c.installed ? content : "old");
+        if (!c.installed) ExpectNothingPending(m, restart);
+    }
+}
+
+// An abort from the copy window in the middle of a file ends the run with the old file
+// as it was, in use or not: the unfinished copy is removed and nothing is queued.
+TEST(InstallFileTest, AnAbortFromTheCopyWindowLeavesTheOldFileAndNoCopy) {
+    const std::string content = Content(10000);
+    for (const bool inUse : {false, true}) {
+        for (const int answer : {platform::kIdYes, platform::kIdNo}) {
+            SCOPED_TRACE(std::string(inUse ? "in use, " : "free, ") + (answer == platform::kIdYes ? "Yes" : "No"));
+            InstallerMachine m;
+            Prepare(m, {{"Big.bin", content}, {"Next.txt", "next"}});
+            m.Write("C:\\APP\\Big.bin", "old");
+            if (inUse) m.machine.files.Lock("C:\\APP\\Big.bin");
+            m.machine.ui.AddSteps({Step::Click("TCopying", "Button1"), Step::Answer(answer)});
+            std::int32_t fileDone = 0;
+            bool restart = false;
+            const RunOutcome outcome = RunEngine(m, [&](core::Installer& run) {
+                dialogs::TCopying& copying = *run.Windows.Copying;
+                copying.Button1.OnClick = [&run] {
+                    if (dialogs::ConfirmAbort(run)) run.EndInstaller();
+                };
+                copying.Show();
+                run.State.TotalSpaceNeeded = 20000;
+                InstallFile(run, "Setup1.res", "C:\\APP\\Big.bin", false);
+                restart = run.State.RestartNeeded;
+                InstallFile(run, "Setup1.res", "C:\\APP\\Next.txt", false);
+                fileDone = run.Windows.Main->FileDone;
+            });
+            m.machine.files.Unlock("C:\\APP\\Big.bin");
+            if (answer == platform::kIdYes) {
+                EXPECT_EQ(outcome.end, RunOutcome::End::EndInstaller);
+                EXPECT_EQ(m.Read("C:\\APP\\Big.bin"), "old");
+                EXPECT_FALSE(m.machine.files.FileExists("C:\\APP\\Next.txt"));
+                ExpectNothingPending(m, restart);
+            } else {
+                EXPECT_EQ(outcome.end, RunOutcome::End::Returned);
+                EXPECT_EQ(m.Read(inUse ? "C:\\APP\\Big.q07" : "C:\\APP\\Big.bin"), content);
+                EXPECT_EQ(m.machine.shell.Renames().size(), inUse ? 1u : 0u);
+                EXPECT_EQ(m.Read("C:\\APP\\Next.txt"), "next");
+                EXPECT_EQ(fileDone, 4);
+            }
         }
     }
 }
 
-TEST(InstallFileTest, AnAbortFromTheCopyWindowLeavesThePartlyWrittenFile) {
-    const std::string content = Content(10000);
-    for (const int answer : {platform::kIdYes, platform::kIdNo}) {
-        SCOPED_TRACE(answer == platform::kIdYes ? "Yes" : "No");
-        InstallerMachine m;
-        Prepare(m, {{"Big.bin", content}, {"Next.txt", "next"}});
-        m.machine.ui.AddSteps({Step::Click("TCopying", "Button1"), Step::Answer(answer)});
-        std::int32_t fileDone = 0;
-        const RunOutcome outcome = RunEngine(m, [&](core::Installer& run) {
-            dialogs::TCopying& copying = *run.Windows.Copying;
-            copying.Button1.OnClick = [&run] {
-                if (dialogs::ConfirmAbort(run)) run.EndInstaller();
-            };
-            copying.Show();
-            run.State.TotalSpaceNeeded = 20000;
-            InstallFile(run, "Setup1.res", "C:\\APP\\Big.bin", false);
-            InstallFile(run, "Setup1.res", "C:\\APP\\Next.txt", false);
-            fileDone = run.Windows.Main->FileDone;
-        });
-        if (answer == platform::kIdYes) {
+// A damaged entry ends the run with a message naming the file and the volume; the
+// old file stays as it was and no copy is left.
+TEST(InstallFileTest, ADamagedEntryEndsTheRunAndLeavesTheOldFile) {
+    struct Case {
+        const char* name;
+        std::int32_t lengthField;
+        std::int32_t unpackedSize;
+    };
+    const Case cases[] = {
+        {"length field above the unpacked size", 20000000, 3},
+        {"both promise more than the stream holds", 70000, 70000},
+    };
+    const std::string message = Utf8(u8"Kalamarz s.c. Instalator|Pakiet instalacyjny \"Setup2.res\" jest uszkodzony: "
+                                     u8"nie można poprawnie rozpakować pliku \"App.exe\". Instalacja zostanie przerwana.");
+    for (const Case& c : cases) {
+        for (const bool inUse : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (inUse ? ", in use" : ""));
+            InstallerMachine m;
+            Prepare(m, {});
+            testing::Bytes bytes = testing::BuildPackage({{"App.exe"}});
+            testing::Put32(bytes, package::kHeaderSize, c.lengthField);
+            testing::Put32(bytes, testing::EntryOffsets(bytes)[0] + testing::kUnpackedSizeField, c.unpackedSize);
+            m.Write("C:\\DIST\\Setup2.res", std::string(bytes.begin(), bytes.end()));
+            m.Write("C:\\APP\\App.exe", "old");
+            if (inUse) m.machine.files.Lock("C:\\APP\\App.exe");
+            m.machine.ui.AddStep(Step::Answer(platform::kIdOk));
+            bool restart = false;
+            const RunOutcome outcome = RunEngine(m, [&](core::Installer& run) {
+                InstallFile(run, "Setup2.res", "C:\\APP\\App.exe", false);
+                ADD_FAILURE() << "the run went on";
+            });
             EXPECT_EQ(outcome.end, RunOutcome::End::EndInstaller);
-            EXPECT_EQ(m.Read("C:\\APP\\Big.bin"), content.substr(0, 4096));  // the first block stays
-            EXPECT_FALSE(m.machine.files.FileExists("C:\\APP\\Next.txt"));
-        } else {
-            EXPECT_EQ(outcome.end, RunOutcome::End::Returned);
-            EXPECT_EQ(m.Read("C:\\APP\\Big.bin"), content);
-            EXPECT_EQ(m.Read("C:\\APP\\Next.txt"), "next");
-            EXPECT_EQ(fileDone, 4);
+            EXPECT_EQ(Boxes(m.machine.ui), std::vector<std::string>{message});
+            m.machine.files.Unlock("C:\\APP\\App.exe");
+            EXPECT_EQ(m.Read("C:\\APP\\App.exe"), "old");
+            EXPECT_FALSE(m.machine.files.FileExists("C:\\APP\\App.q07"));
+            EXPECT_TRUE(m.machine.shell.Renames().empty());
+            EXPECT_FALSE(restart);
         }
     }
 }

@@ -442,8 +442,9 @@ TEST(LzhFile, UnpackingFailuresThrow) {
     EXPECT_EQ(codeOf(dir / "good.lzh", dir / "out"), 0);
 }
 
-// Missing code bits read as zeros: the file still gets its Length bytes.
-TEST(LzhFile, TruncatedStreamStillFillsLength) {
+// Decoding stops where the code bits run out: the file holds what they gave, no
+// invented bytes to make up Length.
+TEST(LzhFile, TruncatedStreamStopsWhereTheBitsRunOut) {
     ScratchDir dir;
     const Bytes data = Words(20000, 11);
     Bytes stream = CompressBytes(data);
@@ -451,11 +452,11 @@ TEST(LzhFile, TruncatedStreamStillFillsLength) {
     WriteBytes(dir / "cut.lzh", stream);
     const Unpacked unpacked = Unpack(platform::HostFileSystem(), dir / "cut.lzh", dir / "out");
     EXPECT_TRUE(unpacked.result.inputExhausted);
-    EXPECT_GE(unpacked.result.bytesWritten, 20000);
+    EXPECT_GT(unpacked.result.bytesWritten, 5000);
+    EXPECT_LT(unpacked.result.bytesWritten, 20000);
     const Bytes out = ReadBytes(dir / "out");
     EXPECT_EQ(static_cast<std::int64_t>(out.size()), unpacked.result.bytesWritten);
-    EXPECT_TRUE(std::equal(data.begin(), data.begin() + 5000, out.begin()));
-    EXPECT_EQ(out, testing::ReferenceDecompressBytes(stream));
+    EXPECT_TRUE(std::equal(out.begin(), out.end(), data.begin()));
 }
 
 TEST(LzhFile, DecodeStreamStopsWhereTheCodeBytesEnd) {

@@ -101,15 +101,14 @@ int ExtractOne(package::TResourceClass& pkg, const TResourceEntry& entry, const 
         progress.Finish();
         Complain(e.path().empty() ? dest : e.path(), e.what());
         return kFailure;
+    } catch (const package::DamagedEntry& e) {
+        progress.Finish();
+        Complain(path, std::string(e.what()) + "; " + dest + " is incomplete");
+        return kFailure;
     }
     progress.Finish();
     if (result.writeFailed) {
         Complain(dest, "could not be written whole; the file is incomplete");
-        return kFailure;
-    }
-    if (result.inputExhausted) {
-        Complain(path, "entry " + Quoted(entry.EntryName) + ": stream shorter than its declared size; " + dest +
-                           " is incomplete");
         return kFailure;
     }
     return kSuccess;

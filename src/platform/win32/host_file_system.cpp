@@ -99,7 +99,10 @@ public:
     std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override {
         const DWORD access = mode == OpenMode::Read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
         const DWORD disposition = mode == OpenMode::Create ? CREATE_ALWAYS : OPEN_EXISTING;
-        const HANDLE handle = ::CreateFileW(Wide(path).c_str(), access, FILE_SHARE_READ, nullptr, disposition,
+        // A file being written may be deleted meanwhile (the removal takes effect when
+        // it is closed): an unfinished copy is removed as the installer ends.
+        const DWORD sharing = mode == OpenMode::Read ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_DELETE;
+        const HANDLE handle = ::CreateFileW(Wide(path).c_str(), access, sharing, nullptr, disposition,
                                             FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) Fail(path);
         return std::make_unique<Win32File>(handle, path);
