@@ -115,6 +115,25 @@ TEST(FilePassTest, RewriteOtherThanTrueKeepsExistingFilesOnly) {
     }
 }
 
+TEST(FilePassTest, EachVolumeFollowsItsOwnRewriteFlag) {
+    for (const bool firstRewrites : {true, false}) {
+        SCOPED_TRACE(firstRewrites ? "true, then false" : "false, then true");
+        const auto flag = [](bool rewrite) { return std::string(rewrite ? "true" : "false"); };
+        InstallerMachine m;
+        Prepare(m,
+                "[Resources]\r\nCount=2\r\nItem1=Setup1.res\r\nItem1Rewrite=" + flag(firstRewrites) +
+                    "\r\nItem2=Disk2.res\r\nItem2Rewrite=" + flag(!firstRewrites) +
+                    "\r\n[Setup1.res]\r\nCount=1\r\nItem1=One.txt\r\n[Disk2.res]\r\nCount=1\r\nItem1=Two.txt\r\n",
+                {{"One.txt", "packed one"}});
+        m.MakePackage("C:\\DIST\\Disk2.res", {{"Two.txt", "packed two"}});
+        m.Write("C:\\APP\\One.txt", "installed");
+        m.Write("C:\\APP\\Two.txt", "installed");
+        RunEngine(m, [](core::Installer& run) { InstallResources(run); });
+        EXPECT_EQ(m.Read("C:\\APP\\One.txt"), firstRewrites ? "packed one" : "installed");
+        EXPECT_EQ(m.Read("C:\\APP\\Two.txt"), firstRewrites ? "installed" : "packed two");
+    }
+}
+
 TEST(FilePassTest, DestinationKeywordsAndSubdirectoriesInUpperCase) {
     InstallerMachine m;
     const std::string subdir = common::Cp1250(u8"pomoc ą");
