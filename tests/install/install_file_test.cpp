@@ -52,18 +52,21 @@ TEST(InstallFileTest, TheWriteErrorBoxRetriesIgnoresOrAbortsAfterConfirmation) {
         std::vector<std::string> boxes;
         std::size_t sizeLeft;
         bool ended;
+        bool closeFails = false;  // every write stored, the closing of the file fails once
     };
     const Case cases[] = {
         {"Retry succeeds", 1, {platform::kIdRetry}, {error}, content.size(), false},
         {"Ignore keeps what was written", 1, {platform::kIdIgnore}, {error}, 0, false},
         {"Abort, No, then Abort, Yes", 2, {platform::kIdAbort, platform::kIdNo, platform::kIdAbort, platform::kIdYes}, {error, question, error, question}, 0, true},
         {"Abort, No, and the retry succeeds", 1, {platform::kIdAbort, platform::kIdNo}, {error, question}, content.size(), false},
+        {"A failed close, then Retry", 0, {platform::kIdRetry}, {error}, content.size(), false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         InstallerMachine m;
         Prepare(m, {{"Big.bin", content}});
         m.machine.files.FailWrites("C:\\APP\\Big.bin", c.failingOpens);
+        m.machine.files.FailCloses("C:\\APP\\Big.bin", c.closeFails ? 1 : 0);
         for (int answer : c.answers) m.machine.ui.AddStep(Step::Answer(answer));
         std::string caption;
         bool ioFailed = true;
