@@ -43,6 +43,11 @@ std::string DirectoryPart(std::string_view path) {
     return std::string(path.substr(0, root ? pos + 1 : pos));
 }
 
+std::string CommandWord(std::string_view path) {
+    if (path.find_first_of(" \t") == std::string_view::npos) return std::string(path);
+    return "\"" + std::string(path) + "\"";
+}
+
 void MakePath(platform::FileSystem& fs, std::string_view path) {
     for (std::size_t i = 0; i < path.size(); ++i) {
         if (!IsSeparator(path[i])) continue;

@@ -27,6 +27,9 @@ std::string FileNamePart(std::string_view path);
 // The part before the last "\", "/" or ":", without that separator, except that a
 // drive root such as "A:\" keeps it.
 std::string DirectoryPart(std::string_view path);
+// A path as one word of a command line: in quotation marks when it holds a blank or
+// a tab, as it is otherwise. Windows paths cannot hold quotation marks.
+std::string CommandWord(std::string_view path);
 // Creates the directory named by the text up to every "\" (and "/") of path, in
 // order; failures (it exists, a drive root, an invalid name) are ignored. Text after
 // the last separator is not created.

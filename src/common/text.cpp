@@ -1,5 +1,8 @@
 #include "common/text.hpp"
 
+#include <array>
+#include <cstdio>
+
 #include "common/errors.hpp"
 
 namespace instalator::common {
@@ -33,7 +36,12 @@ int Cp1250Of(char32_t code) {
     return -1;
 }
 
-// Decodes one UTF-8 sequence at text[i], advancing i; -1 when malformed.
+// The smallest code point that a sequence of 1 + extra bytes may carry: a longer form
+// of a character than needed (such as 0xC0 0xAF for "/") is malformed.
+constexpr long kSmallestOfLength[4] = {0, 0x80, 0x800, 0x10000};
+
+// Decodes one UTF-8 sequence at text[i], advancing i; -1 when malformed (cut short,
+// a longer form than needed, a surrogate, or beyond U+10FFFF).
 long DecodeUtf8(std::string_view text, std::size_t& i) {
     const auto lead = static_cast<unsigned char>(text[i++]);
     if (lead < 0x80) return lead;
@@ -46,7 +54,15 @@ long DecodeUtf8(std::string_view text, std::size_t& i) {
         if ((next & 0xC0) != 0x80) return -1;
         code = (code << 6) | (next & 0x3F);
     }
+    if (code < kSmallestOfLength[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return -1;
     return code;
+}
+
+// "U+" and at least four upper-case hexadecimal digits, as Unicode names characters.
+std::string CodePointName(long code) {
+    std::array<char, 16> name{};
+    std::snprintf(name.data(), name.size(), "U+%04lX", static_cast<unsigned long>(code));
+    return name.data();
 }
 
 void AppendUtf8(std::string& out, char32_t code) {
@@ -75,7 +91,7 @@ std::string Cp1250FromUtf8(std::string_view utf8) {
         const long code = DecodeUtf8(utf8, i);
         if (code < 0) throw Error("malformed UTF-8 text");
         const int byte = Cp1250Of(static_cast<char32_t>(code));
-        if (byte < 0) throw Error("character U+" + std::to_string(code) + " has no place in code page 1250");
+        if (byte < 0) throw Error("character " + CodePointName(code) + " has no place in code page 1250");
         out += static_cast<char>(byte);
     }
     return out;

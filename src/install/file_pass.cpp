@@ -73,7 +73,8 @@ void RecordShortCut(core::Installer& run, const core::ScriptItem& item, const st
     entry.Group = core::ScriptGroup(*state.ScriptIni);
     entry.LinkName = item.Link;
     entry.Target = item.File.empty() ? destPath : item.File;
-    entry.Arguments = item.File.empty() ? item.Parameter : destPath;
+    // A viewer gets the installed file as one argument, whatever blanks its path holds.
+    entry.Arguments = item.File.empty() ? item.Parameter : common::CommandWord(destPath);
 }
 
 // Whether the file at destPath is to be (re)written by the packed copy.

@@ -1,6 +1,7 @@
 #include "system/uninstall_entry.hpp"
 
 #include "common/reg_ini_file.hpp"
+#include "common/strings.hpp"
 #include "core/main_form.hpp"
 #include "core/script.hpp"
 #include "dialogs/select_dir.hpp"
@@ -10,13 +11,9 @@
 namespace instalator::system {
 namespace {
 
-constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+using common::CommandWord;
 
-// A path as one word of a command line. Windows paths cannot hold quotation marks.
-std::string CommandWord(const std::string& path) {
-    if (path.find_first_of(" \t") == std::string::npos) return path;
-    return "\"" + path + "\"";
-}
+constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 }  // namespace
 

@@ -20,6 +20,7 @@
 #include "install/file_pass.hpp"
 #include "platform/image.hpp"
 #include "support/engine_run.hpp"
+#include "system/shortcuts.hpp"
 
 namespace instalator::install {
 namespace {
@@ -112,6 +113,25 @@ TEST(FilePassTest, RewriteOtherThanTrueKeepsExistingFilesOnly) {
         RunEngine(m, [](core::Installer& run) { InstallResources(run); });
         EXPECT_EQ(m.Read("C:\\APP\\Old.txt"), replaced ? "packed old" : "installed");
         EXPECT_EQ(m.Read("C:\\APP\\New.txt"), "packed new");
+    }
+}
+
+TEST(FilePassTest, EachVolumeFollowsItsOwnRewriteFlag) {
+    for (const bool firstRewrites : {true, false}) {
+        SCOPED_TRACE(firstRewrites ? "true, then false" : "false, then true");
+        const auto flag = [](bool rewrite) { return std::string(rewrite ? "true" : "false"); };
+        InstallerMachine m;
+        Prepare(m,
+                "[Resources]\r\nCount=2\r\nItem1=Setup1.res\r\nItem1Rewrite=" + flag(firstRewrites) +
+                    "\r\nItem2=Disk2.res\r\nItem2Rewrite=" + flag(!firstRewrites) +
+                    "\r\n[Setup1.res]\r\nCount=1\r\nItem1=One.txt\r\n[Disk2.res]\r\nCount=1\r\nItem1=Two.txt\r\n",
+                {{"One.txt", "packed one"}});
+        m.MakePackage("C:\\DIST\\Disk2.res", {{"Two.txt", "packed two"}});
+        m.Write("C:\\APP\\One.txt", "installed");
+        m.Write("C:\\APP\\Two.txt", "installed");
+        RunEngine(m, [](core::Installer& run) { InstallResources(run); });
+        EXPECT_EQ(m.Read("C:\\APP\\One.txt"), firstRewrites ? "packed one" : "installed");
+        EXPECT_EQ(m.Read("C:\\APP\\Two.txt"), firstRewrites ? "installed" : "packed two");
     }
 }
 
@@ -241,6 +261,36 @@ TEST(FilePassTest, ShortcutRecordsStopAtThirtyAndNameAViewerAsTarget) {
     EXPECT_EQ(shortcuts[1].Target, "C:\\APP\\F3.txt");
     EXPECT_EQ(shortcuts[1].Arguments, "-p3");
     EXPECT_EQ(shortcuts[29].LinkName, "F31.lnk");
+}
+
+// A viewer's link hands it the installed file as one argument, quoted where the path
+// has a blank; a script's own parameters go to the link as written.
+TEST(FilePassTest, AViewerGetsTheInstalledPathAsOneArgument) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"C:\\APP\\", "C:\\APP\\Czytaj.txt"},
+        {"C:\\Program Files\\Quill07\\", "\"C:\\Program Files\\Quill07\\Czytaj.txt\""},
+    };
+    for (const auto& [target, arguments] : cases) {
+        SCOPED_TRACE(target);
+        InstallerMachine m;
+        Prepare(m,
+                OneVolume("Count=2\r\nItem1=Czytaj.txt\r\nItem1Shell=1\r\nItem1Link=Czytaj.lnk\r\n"
+                          "Item1File=C:\\WINDOWS\\NOTEPAD.EXE\r\nItem2=Q07.exe\r\nItem2Shell=1\r\n"
+                          "Item2Link=Q07.lnk\r\nItem2Parameter=/open C:\\My Files\r\n"),
+                {{"Czytaj.txt", "tekst"}, {"Q07.exe", "program"}});
+        RunEngine(
+            m,
+            [](core::Installer& run) {
+                InstallResources(run);
+                system::InstallIcons(run);
+            },
+            target);
+        const auto& links = m.machine.shell.Links();
+        ASSERT_EQ(links.size(), 2U);
+        EXPECT_EQ(links[0].link.target, "C:\\WINDOWS\\NOTEPAD.EXE");
+        EXPECT_EQ(links[0].link.arguments, arguments);
+        EXPECT_EQ(links[1].link.arguments, "/open C:\\My Files");
+    }
 }
 
 TEST(FilePassTest, ASplashPictureComesFromTheStartupPackage) {

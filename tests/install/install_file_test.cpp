@@ -68,6 +68,7 @@ TEST(InstallFileTest, TheWriteErrorBoxRetriesIgnoresOrAbortsAfterConfirmation) {
         std::vector<std::string> boxes;
         bool installed;
         bool ended;
+        bool closeFails = false;  // every write stored, the closing of the file fails once
     };
     const Case cases[] = {
         {"Retry succeeds", "C:\\APP\\Big.q07", 1, false, {kIdRetry}, {error}, true, false},
@@ -79,6 +80,7 @@ TEST(InstallFileTest, TheWriteErrorBoxRetriesIgnoresOrAbortsAfterConfirmation) {
          true, false},
         {"scratch file, Retry", kScratch, 1, false, {kIdRetry}, {error}, true, false},
         {"scratch file, Abort", kScratch, 1, false, {kIdAbort, kIdYes}, {error, question}, false, true},
+        {"a failed close, then Retry", "C:\\APP\\Big.q07", 0, false, {kIdRetry}, {error}, true, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -90,12 +92,16 @@ TEST(InstallFileTest, TheWriteErrorBoxRetriesIgnoresOrAbortsAfterConfirmation) {
         bool restart = false;
         const RunOutcome outcome = RunEngine(m, [&](core::Installer& run) {
             m.machine.files.FailWrites(c.failing, c.failingOpens);  // after start-up unpacked the script
+            m.machine.files.FailCloses(c.failing, c.closeFails ? 1 : 0);
             InstallFile(run, "Setup1.res", "C:\\APP\\Big.bin", false);
             restart = run.State.RestartNeeded;
             EXPECT_EQ(run.Windows.Copying->NowCoping.Text(), "Big.bin");
             EXPECT_EQ(run.Windows.Main->IOFailed, !c.installed);
         });
         EXPECT_EQ(Boxes(m.machine.ui), c.boxes);
+        for (const platform::Event* box : m.machine.ui.EventsOf(platform::Event::Kind::MessageBox)) {
+            EXPECT_EQ(box->style, box->caption == common::Cp1250(u8"Błąd I/O") ? 2U : 4U);
+        }
         EXPECT_EQ(outcome.end, c.ended ? RunOutcome::End::EndInstaller : RunOutcome::End::Returned);
         m.machine.files.Unlock("C:\\APP\\Big.bin");
         EXPECT_EQ(m.Read("C:\\APP\\Big.bin"), c.installed ? content : "old");

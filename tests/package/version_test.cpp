@@ -73,6 +73,7 @@ TEST(FileVersion, SamplesGiveTheirFixedFileVersion) {
         {"norsrc.exe", "0.0.0.0"},       // no resources at all
         {"noversion.exe", "0.0.0.0"},    // resources, but none of them a version
         {"id2.exe", "0.0.0.0"},          // a version resource numbered 2, not 1
+        {"boundary.exe", "3.14.15.92"},  // every piece on a section boundary (make_boundary.py)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -180,6 +181,8 @@ const Patch kPatches[] = {
      "0.0.0.0"},
     {"data running past its section", "app32.exe",
      [](Bytes& b) { Put32(b, DataEntryAt(b) + 4, 0x10000); }, "0.0.0.0"},
+    {"data one byte past the end of the section and file", "boundary.exe",
+     [](Bytes& b) { Put32(b, 0x44C, 0x5D); }, "0.0.0.0"},  // the size in its data entry
     {"data shorter than the fixed part", "app32.exe",
      [](Bytes& b) { Put32(b, DataEntryAt(b) + 4, 91); }, "0.0.0.0"},
     {"block shorter than its fixed part", "app32.exe",

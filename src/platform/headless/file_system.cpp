@@ -45,17 +45,31 @@ auto UnderWindowsName(const std::string& path, Operation&& operation) -> decltyp
     }
 }
 
+// The failures the test asked for on one opened file.
+struct InjectedFaults {
+    bool storesNothing = false;
+    bool closeFails = false;
+};
+
+// Counts one opening against the failures planned for key; true while any are left.
+bool TakeFailure(std::map<std::string, int>& planned, const std::string& key) {
+    const auto failing = planned.find(key);
+    if (failing == planned.end() || failing->second <= 0) return false;
+    --failing->second;
+    return true;
+}
+
 // A host file whose errors name the Windows path it was opened under.
 class HeadlessFile final : public File {
 public:
-    HeadlessFile(std::unique_ptr<File> inner, std::string path, bool storesNothing)
-        : inner_(std::move(inner)), path_(std::move(path)), storesNothing_(storesNothing) {}
+    HeadlessFile(std::unique_ptr<File> inner, std::string path, InjectedFaults faults)
+        : inner_(std::move(inner)), path_(std::move(path)), faults_(faults) {}
 
     std::size_t Read(void* buffer, std::size_t size) override {
         return UnderWindowsName(path_, [&] { return inner_->Read(buffer, size); });
     }
     std::size_t Write(const void* data, std::size_t size) override {
-        if (storesNothing_) return 0;
+        if (faults_.storesNothing) return 0;
         return UnderWindowsName(path_, [&] { return inner_->Write(data, size); });
     }
     void Seek(std::int64_t offset) override {
@@ -69,12 +83,13 @@ public:
     }
     void Close() override {
         UnderWindowsName(path_, [&] { inner_->Close(); });
+        if (faults_.closeFails) throw IoError(common::kDiskWriteError, path_);
     }
 
 private:
     std::unique_ptr<File> inner_;
     std::string path_;
-    bool storesNothing_;
+    InjectedFaults faults_;
 };
 
 bool HostEntryExists(const std::string& host) {
@@ -186,6 +201,10 @@ void HeadlessFileSystem::FailWrites(const std::string& path, int opens) {
     failingWrites_[LockKey(HostPath(path))] = opens;
 }
 
+void HeadlessFileSystem::FailCloses(const std::string& path, int opens) {
+    failingCloses_[LockKey(HostPath(path))] = opens;
+}
+
 void HeadlessFileSystem::CheckUnlocked(const std::string& path) const {
     if (locked_.contains(LockKey(HostPath(path)))) throw IoError(kSharingViolation, path);
 }
@@ -194,13 +213,12 @@ std::unique_ptr<File> HeadlessFileSystem::Open(const std::string& path, OpenMode
     const std::string host = HostPath(path);
     if (mode != OpenMode::Read) CheckUnlocked(path);
     auto file = UnderWindowsName(path, [&] { return HostFileSystem().Open(host, mode); });
-    bool storesNothing = false;
-    if (const auto failing = failingWrites_.find(LockKey(host));
-        mode != OpenMode::Read && failing != failingWrites_.end() && failing->second > 0) {
-        --failing->second;
-        storesNothing = true;
+    InjectedFaults faults;
+    if (mode != OpenMode::Read) {
+        faults.storesNothing = TakeFailure(failingWrites_, LockKey(host));
+        faults.closeFails = TakeFailure(failingCloses_, LockKey(host));
     }
-    return std::make_unique<HeadlessFile>(std::move(file), path, storesNothing);
+    return std::make_unique<HeadlessFile>(std::move(file), path, faults);
 }
 
 bool HeadlessFileSystem::FileExists(const std::string& path) {

@@ -59,6 +59,9 @@ public:
     // The next opens openings of path for writing give files that store nothing
     // (Write returns 0), as on a full disk.
     void FailWrites(const std::string& path, int opens);
+    // The next opens openings of path for writing give files whose Close reports a
+    // write error after closing, as when the last bytes cannot be flushed to the disk.
+    void FailCloses(const std::string& path, int opens);
 
     std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override;
     bool FileExists(const std::string& path) override;
@@ -77,6 +80,7 @@ private:
     std::set<std::string> locked_;        // lower-cased host paths
     std::map<std::string, std::uint32_t> attributes_;  // lower-cased host paths
     std::map<std::string, int> failingWrites_;         // lower-cased host paths
+    std::map<std::string, int> failingCloses_;         // lower-cased host paths
     std::string currentDirectory_ = "C:\\";
 };
 

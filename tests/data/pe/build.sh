@@ -1,8 +1,9 @@
 #!/bin/sh
-# Rebuilds the sample PE files of the file-version tests from src/. The binaries are
-# checked in, so the tests never need this toolchain; run it only after changing a
-# source. Needs the MinGW-w64 C compilers for i686 and x86_64 (packages
-# gcc-mingw-w64-i686 and gcc-mingw-w64-x86-64).
+# Rebuilds the sample PE files of the file-version tests from src/ (boundary.exe is
+# laid out byte by byte by make_boundary.py instead). The binaries are checked in,
+# so the tests never need this toolchain; run it only after changing a source. Needs
+# the MinGW-w64 C compilers for i686 and x86_64 (packages gcc-mingw-w64-i686 and
+# gcc-mingw-w64-x86-64).
 set -eu
 cd "$(dirname "$0")"
 work=$(mktemp -d)
