@@ -344,6 +344,25 @@ void VersionChecks() {
                differences);
 }
 
+// A program that writes a file while sharing it for reading and writing (as one
+// writing its log does) leaves its version readable.
+void HeldVersionCheck() {
+    win32::Win32System system;
+    const std::string library = system.SystemDirectory() + "\\kernel32.dll";
+    wchar_t temp[MAX_PATH] = L"";
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring copy = std::wstring(temp) + L"instalator_held.dll";
+    ::CopyFileW(win32::Wide(library).c_str(), copy.c_str(), FALSE);
+    const HANDLE held = ::CreateFileW(copy.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+    const auto version = system.FileVersion(win32::Narrow(copy.c_str()));
+    const auto expected = SystemFileVersion(library);
+    if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
+    ::DeleteFileW(copy.c_str());
+    Report(held != INVALID_HANDLE_VALUE && expected.major > 0 && version == expected,
+           "a library held open for writing with read and write sharing still shows its version");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -355,6 +374,7 @@ int main(int argc, char** argv) {
     RegistryChecks();
     SystemChecks();
     VersionChecks();
+    HeldVersionCheck();
     std::fflush(stdout);
     return failures;
 }
