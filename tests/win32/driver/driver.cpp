@@ -13,6 +13,9 @@
 //                                     appears; prints "held" once the file is open
 //   driver link PATH                  a shell link read through IShellLinkA: target,
 //                                     arguments, working directory
+//   driver foreground EXE CLASS       brings the top-level window of class CLASS of
+//                                     EXE to the foreground, as a click on its taskbar
+//                                     button does (a window without area too)
 //   driver errormode EXE              the error mode (SetErrorMode) of the process of
 //                                     EXE that shows a window, in hex
 //
@@ -260,6 +263,25 @@ int Hold(const std::wstring& path, const std::wstring& caption, DWORD timeoutMs)
     return status;
 }
 
+// Every top-level window, the hidden ones and those without area too.
+BOOL CALLBACK CollectAll(HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
+int Foreground(const std::wstring& program, const std::wstring& kind) {
+    std::vector<HWND> windows;
+    ::EnumWindows(CollectAll, reinterpret_cast<LPARAM>(&windows));
+    for (HWND window : windows) {
+        if (::_wcsicmp(ProgramOf(window).c_str(), program.c_str()) != 0 || ClassOf(window) != kind) continue;
+        if (::SetForegroundWindow(window)) return 0;
+        std::fprintf(stderr, "the window did not come to the foreground\n");
+        return 1;
+    }
+    std::fprintf(stderr, "no window of class \"%s\" of %s\n", Utf8(kind).c_str(), Utf8(program).c_str());
+    return 1;
+}
+
 // Another process's error mode cannot be asked for from outside (under Wine the
 // process query answers for the caller): GetErrorMode runs in that process as a
 // thread of its own, whose exit code is the mode. kernel32 lies at the same address
@@ -335,7 +357,7 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: driver windows [EXE] | wait CAPTION [MS] | gone CAPTION [MS] | controls CAPTION |"
                  " click CAPTION TEXT | close CAPTION | hold PATH CAPTION [MS] | link PATH |"
-                 " errormode EXE\n");
+                 " foreground EXE CLASS | errormode EXE\n");
     return 2;
 }
 
@@ -361,6 +383,8 @@ int wmain(int argc, wchar_t** argv) {
         status = Close(argv[2]);
     else if (command == L"hold" && argc > 3)
         status = Hold(argv[2], argv[3], Milliseconds(argc, argv, 4));
+    else if (command == L"foreground" && argc > 3)
+        status = Foreground(argv[2], argv[3]);
     else if (command == L"errormode" && argc > 2)
         status = ErrorMode(argv[2]);
     else if (command == L"link" && argc > 2) {
