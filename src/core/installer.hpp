@@ -5,12 +5,14 @@
 // headless tests.
 
 #include <array>
+#include <map>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "common/ini_file.hpp"
+#include "package/catalogue.hpp"
 #include "package/resource.hpp"
 #include "platform/forms.hpp"
 #include "platform/platform.hpp"
@@ -96,6 +98,9 @@ public:
     // Where package entries are unpacked; ends with "\".
     const std::string TempDir;
     InstallerState State;
+    // The integrity catalogues of the package volumes read so far, by volume path and
+    // the catalogue entry's place.
+    std::map<std::string, package::Catalogue> Catalogues;
     // Declared last: the windows go before the application they belong to.
     core::Windows Windows;
 

@@ -9,6 +9,7 @@
 #include "core/progress.hpp"
 #include "dialogs/confirm_abort.hpp"
 #include "dialogs/copying.hpp"
+#include "package/catalogue.hpp"
 #include "package/resource.hpp"
 #include "platform/ui.hpp"
 #include "system/install_reg_append.hpp"
@@ -72,15 +73,34 @@ bool UnpackCopy(core::Installer& run, package::TResourceClass& volume, const pac
     platform::FileSystem& files = run.Machine.files;
     const platform::EndAction removeCopy(run.App, [&files, copy] { RemoveIfThere(files, copy); });
     try {
-        if (!volume.ExtractEntry(entry, copy).writeFailed) return true;
+        if (!volume.ExtractEntry(entry, copy, ExpectedRecord(run, volume, entry)).writeFailed) return true;
     } catch (const common::IoError&) {
         // The scratch file, the package or the copy could not be read or written.
-    } catch (const package::DamagedEntry&) {
+    } catch (const package::FormatError&) {
         RemoveIfThere(files, copy);
         throw;
     }
     RemoveIfThere(files, copy);
     return false;
+}
+
+// The record the volume's catalogue keeps for entry; nullptr when the volume has no
+// catalogue. Each catalogue is read once per run. A catalogue that is damaged or does
+// not list the entry means a damaged volume.
+const package::CatalogueRecord* ExpectedRecord(core::Installer& run, const package::TResourceClass& volume,
+                                               const package::TResourceEntry& entry) {
+    const auto index = package::CatalogueIndex(volume.Entries());
+    if (!index) return nullptr;
+    const package::TResourceEntry& stored = volume.Entries()[*index];
+    const std::string key = volume.PackagePath() + '|' + common::IntToText(stored.DataOffset) + '|' +
+                            common::IntToText(stored.PackedSize);
+    auto found = run.Catalogues.find(key);
+    if (found == run.Catalogues.end()) {
+        found = run.Catalogues.emplace(key, package::ReadCatalogue(run.Machine.files, volume).value()).first;
+    }
+    const package::CatalogueRecord* record = found->second.Find(entry.EntryName);
+    if (record == nullptr) throw package::DamagedEntry("entry \"" + entry.EntryName + "\" is not in the catalogue");
+    return record;
 }
 
 // One unpacking attempt with a fresh volume object.
@@ -97,7 +117,7 @@ Attempt Unpack(core::Installer& run, const std::string& volumeName, const std::s
     const std::string copy = DivertedName(run.Machine.files, destPath);
     try {
         main.IOFailed = !UnpackCopy(run, volume, entry, copy);
-    } catch (const package::DamagedEntry&) {
+    } catch (const package::FormatError&) {
         EndOnDamage(run, volumeName, label);
     }
     if (main.IOFailed) return {true, std::nullopt};

@@ -1,9 +1,11 @@
 #include "package/resource.hpp"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "common/strings.hpp"
+#include "package/catalogue.hpp"
 #include "common/text.hpp"
 #include "platform/file_system.hpp"
 
@@ -58,6 +60,12 @@ void StoreText(std::span<std::uint8_t> bytes, std::size_t at, std::string_view t
 }
 
 std::string Text(std::int64_t value) { return std::to_string(value); }
+
+std::string Hex(std::uint32_t value) {
+    std::array<char, 11> text{};
+    std::snprintf(text.data(), text.size(), "%08X", value);
+    return text.data();
+}
 
 // "entry 3" before the entry is read, "entry 3 "name" at offset 400" after.
 std::string Place(std::size_t place) { return "entry " + Text(static_cast<std::int64_t>(place)); }
@@ -136,6 +144,20 @@ bool IsPlainFileName(std::string_view name) {
     return std::none_of(name.begin(), name.end(), [](char c) {
         return c == '\\' || c == '/' || c == ':' || static_cast<unsigned char>(c) < 0x20;
     });
+}
+
+// The catalogue was written from the package as its publisher made it: any other
+// bytes or sizes mean damage on the way.
+void CheckAgainstCatalogue(const TResourceEntry& entry, std::uint32_t crc, const CatalogueRecord& expected) {
+    const std::string at = "entry \"" + entry.EntryName + "\": ";
+    if (entry.PackedSize != expected.packedSize || entry.UnpackedSize != expected.unpackedSize) {
+        throw DamagedEntry(at + "sizes " + Text(entry.PackedSize) + " packed, " + Text(entry.UnpackedSize) +
+                           " unpacked differ from the catalogue's " + Text(expected.packedSize) + ", " +
+                           Text(expected.unpackedSize));
+    }
+    if (crc != expected.crc) {
+        throw DamagedEntry(at + "CRC-32 " + Hex(crc) + " of its stream differs from the catalogue's " + Hex(expected.crc));
+    }
 }
 
 }  // namespace
@@ -286,11 +308,13 @@ DecodeResult TResourceClass::ExtractTo(const std::string& name, const std::strin
     return ExtractEntry(*entry, destPath);
 }
 
-DecodeResult TResourceClass::ExtractEntry(const TResourceEntry& entry, const std::string& destPath) {
+DecodeResult TResourceClass::ExtractEntry(const TResourceEntry& entry, const std::string& destPath,
+                                          const CatalogueRecord* expected) {
     const std::string scratch = ScratchPath();
     const ScratchRemover remover(fs_, scratch);
-    CopyStreamToScratch(entry, scratch);
+    const std::uint32_t crc = CopyStreamToScratch(entry, scratch);
     CheckStaged(entry, scratch);
+    if (expected != nullptr) CheckAgainstCatalogue(entry, crc, *expected);
     const DecodeResult result = DecompressFile(fs_, scratch, destPath, progress_);
     if (result.writeFailed) return result;
     if (result.inputExhausted || result.bytesWritten != entry.UnpackedSize) {
@@ -318,7 +342,7 @@ void TResourceClass::CheckStaged(const TResourceEntry& entry, const std::string&
     }
 }
 
-void TResourceClass::CopyStreamToScratch(const TResourceEntry& entry, const std::string& scratch) {
+std::uint32_t TResourceClass::CopyStreamToScratch(const TResourceEntry& entry, const std::string& scratch) {
     const auto package = fs_.Open(packagePath_, platform::OpenMode::Read);
     const auto out = fs_.Open(scratch, platform::OpenMode::Create);
     const std::int64_t fileSize = package->Size();
@@ -329,15 +353,18 @@ void TResourceClass::CopyStreamToScratch(const TResourceEntry& entry, const std:
         package->Seek(entry.DataOffset);
     }
     std::array<std::uint8_t, kCopyBlock> block{};
+    std::uint32_t crc = 0;
     while (remaining > 0) {
         const auto want = static_cast<std::size_t>(std::min<std::int64_t>(remaining, kCopyBlock));
         const std::size_t got = package->Read(block.data(), want);
         if (got == 0) break;
         WriteAll(*out, std::span(block.data(), got), scratch);
+        crc = Crc32(crc, block.data(), got);
         remaining -= static_cast<std::int64_t>(got);
     }
     out->Close();
     package->Close();
+    return crc;
 }
 
 bool TResourceClass::CreatePackage(const std::string& path) {

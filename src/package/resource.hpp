@@ -21,6 +21,8 @@ class FileSystem;
 
 namespace instalator::package {
 
+struct CatalogueRecord;
+
 // A package that cannot be read as one, or a change that would make it unreadable;
 // what() names the offset or the entry and what is wrong (callers that know the
 // package's path put it in front).
@@ -137,8 +139,11 @@ public:
     // throws DamagedEntry: a stream cut short by the end of the package or whose
     // length field differs from the entry's unpacked size (nothing written to
     // destPath), or one that unpacks to another number of bytes (destPath holds what
-    // came out). A failed write to destPath is reported in the result instead.
-    DecodeResult ExtractEntry(const TResourceEntry& entry, const std::string& destPath);
+    // came out). A failed write to destPath is reported in the result instead. With
+    // expected, the record of the entry in its volume's catalogue, the stream's CRC-32
+    // and sizes must also match it before destPath is created.
+    DecodeResult ExtractEntry(const TResourceEntry& entry, const std::string& destPath,
+                              const CatalogueRecord* expected = nullptr);
 
     // Writes a new, empty package at path (replacing any file there) and makes it
     // this object's package. False when a file operation fails.
@@ -165,7 +170,8 @@ private:
     const TResourceEntry* Find(std::string_view name) const;
     std::string ScratchPath() const;
     void Reload();
-    void CopyStreamToScratch(const TResourceEntry& entry, const std::string& scratch);
+    // Returns the CRC-32 of the bytes copied.
+    std::uint32_t CopyStreamToScratch(const TResourceEntry& entry, const std::string& scratch);
     void CheckStaged(const TResourceEntry& entry, const std::string& scratch);
     void AppendScratchData(const std::string& scratch, TResourceEntry& entry);
 

@@ -1,8 +1,9 @@
 // backend_check.exe: checks the Win32 backend against the portable reference under
 // Wine. The GDI canvas must draw what PixelCanvas draws (the painters are tested
 // pixel for pixel on PixelCanvas only), the registry must keep cp1250 text and
-// report refusals, a picture must survive the trip into a DIB section, and the
-// system facts must come through the W functions whole.
+// report refusals, a picture must survive the trip into a DIB section, the
+// system facts must come through the W functions whole, and file versions must be
+// what the system's version functions (linked here, never in Setup.exe) find.
 // Prints one "ok"/"not ok" line per check, numbered from the first argument + 1;
 // the exit code is the number of failed checks.
 
@@ -12,13 +13,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "common/text.hpp"
 #include "package/version.hpp"
-#include "platform/file_system.hpp"
 #include "platform/pixel_canvas.hpp"
 #include "platform/win32/gdi_canvas.hpp"
 #include "platform/win32/picture.hpp"
@@ -213,6 +214,13 @@ void RegistryChecks() {
     auto key = root->CreateSubKey(path + "\\" + instalator::common::Cp1250(u8"Gałąź"));
     Report(key != nullptr, "creating a key with its missing parents");
     Report(key && key->SetString(instalator::common::Cp1250(u8"Wartość"), polish), "storing a string value");
+    wchar_t stored[64] = L"";
+    DWORD size = sizeof stored;
+    const LONG got = ::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Kalamarz\\InstalatorCheck\\Ga\u0142\u0105\u017a",
+                                    L"Warto\u015b\u0107", RRF_RT_REG_SZ, nullptr, stored, &size);
+    const std::wstring expected = L"Za\u017c\u00f3\u0142\u0107 g\u0119\u015bl\u0105 ja\u017a\u0144";
+    Report(got == ERROR_SUCCESS && stored == expected,
+           "other programs read the key, the value's name and the text in Polish");
     auto read = root->OpenSubKey(path + "\\" + instalator::common::Cp1250(u8"GAŁĄŹ"), KeyAccess::Read);
     const auto back = read ? read->QueryString(instalator::common::Cp1250(u8"WARTOŚĆ")) : std::nullopt;
     Report(back == polish, "reading it back by names in other letter case keeps the Polish text");
@@ -272,8 +280,42 @@ void SystemChecks() {
            "a system library has a file version, this program none");
 }
 
-// The portable version reader (used by the headless backend) against the platform's
-// version query on every library and program of the system directory.
+// The version the system's own functions find in a file: the fixed file info of
+// the root block, all zeros when there is none.
+instalator::package::FileVersion SystemFileVersion(const std::string& path) {
+    const std::wstring wide = win32::Wide(path);
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(wide.c_str(), &ignored);
+    std::vector<std::uint8_t> block(size);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (size == 0 || !::GetFileVersionInfoW(wide.c_str(), 0, size, block.data()) ||
+        !::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
+        length < sizeof *fixed)
+        return {};
+    return {HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS),
+            LOWORD(fixed->dwFileVersionLS)};
+}
+
+// Whether the file is a PE image: "MZ", and "PE\0\0" where the DOS header points.
+// The system also reads versions out of 16-bit NE files, which the backend leaves
+// out: they are not compared.
+bool IsPeImage(const std::string& path) {
+    FILE* file = _wfopen(win32::Wide(path).c_str(), L"rb");
+    if (file == nullptr) return false;
+    unsigned char dos[64] = {}, signature[4] = {};
+    bool pe = std::fread(dos, 1, sizeof dos, file) == sizeof dos && dos[0] == 'M' && dos[1] == 'Z';
+    if (pe) {
+        const long at = dos[0x3C] | dos[0x3D] << 8 | dos[0x3E] << 16 | dos[0x3F] << 24;
+        pe = std::fseek(file, at, SEEK_SET) == 0 && std::fread(signature, 1, 4, file) == 4 &&
+             std::memcmp(signature, "PE\0\0", 4) == 0;
+    }
+    std::fclose(file);
+    return pe;
+}
+
+// The backend's version reader against the system's version functions on every
+// PE library and program of the system directory.
 void VersionChecks() {
     win32::Win32System system;
     const std::string directory = system.SystemDirectory() + "\\";
@@ -286,18 +328,39 @@ void VersionChecks() {
             const std::string name = win32::Narrow(found.cFileName);
             if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
             const std::string path = directory + name;
-            const auto platform = system.FileVersion(path);
-            const auto portable = instalator::package::ReadFileVersion(instalator::platform::HostFileSystem(), path);
+            if (!IsPeImage(path)) continue;
+            const auto backend = system.FileVersion(path);
+            const auto expected = SystemFileVersion(path);
             ++compared;
-            if (!(platform == instalator::package::FileVersion{})) ++versioned;
-            if (!(platform == portable) && differences.size() < 400) differences += name + " ";
+            if (!(expected == instalator::package::FileVersion{})) ++versioned;
+            if (!(backend == expected) && differences.size() < 400) differences += name + " ";
         } while (::FindNextFileW(search, &found));
         ::FindClose(search);
     }
     Report(compared > 100 && versioned > 100 && differences.empty(),
-           "the portable version reader agrees with the platform's on every file of the system directory",
-           std::to_string(compared) + " files, " + std::to_string(versioned) + " with a version; differ: " +
+           "the backend's file version agrees with the system's version functions on every PE file of the "
+           "system directory",
+           std::to_string(compared) + " PE files, " + std::to_string(versioned) + " with a version; differ: " +
                differences);
+}
+
+// A program that writes a file while sharing it for reading and writing (as one
+// writing its log does) leaves its version readable.
+void HeldVersionCheck() {
+    win32::Win32System system;
+    const std::string library = system.SystemDirectory() + "\\kernel32.dll";
+    wchar_t temp[MAX_PATH] = L"";
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring copy = std::wstring(temp) + L"instalator_held.dll";
+    ::CopyFileW(win32::Wide(library).c_str(), copy.c_str(), FALSE);
+    const HANDLE held = ::CreateFileW(copy.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+    const auto version = system.FileVersion(win32::Narrow(copy.c_str()));
+    const auto expected = SystemFileVersion(library);
+    if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
+    ::DeleteFileW(copy.c_str());
+    Report(held != INVALID_HANDLE_VALUE && expected.major > 0 && version == expected,
+           "a library held open for writing with read and write sharing still shows its version");
 }
 
 }  // namespace
@@ -311,6 +374,7 @@ int main(int argc, char** argv) {
     RegistryChecks();
     SystemChecks();
     VersionChecks();
+    HeldVersionCheck();
     std::fflush(stdout);
     return failures;
 }

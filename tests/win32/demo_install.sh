@@ -1,5 +1,6 @@
 # The demo package installed under Wine through the real dialogs, driven from outside
-# as a person would: first an abort at the welcome dialog, then the happy path from
+# as a person would: first the keyboard after a click on the taskbar button, then an
+# abort at the welcome dialog, then the happy path from
 # the welcome dialog to the started application, then a second run into the same
 # directory while one installed file is held open, which ends with the restart offer.
 # Sourced by run.sh after setup_exe.sh, which provides driver, screenshot, start_in,
@@ -73,6 +74,19 @@ log_is() {  # line...
 }
 
 check "demo: the package of the demo product is built" demo_scenario demo
+
+# A click on the taskbar button activates the application window, which has no
+# area: the keys still reach the dialog (Enter presses its focused "Instaluj").
+enter_leads_on() {
+  sleep 1
+  xdotool key --clearmodifiers Return && driver gone "Instalator programu" 10000 &&
+    driver wait "Wskaż katalog docelowy" 20000
+}
+start_in demo Setup.exe
+check "demo taskbar: the welcome dialog comes up" dialog_up "Instalator programu" 0-taskbar-welcome "&Instaluj"
+check "demo taskbar: the taskbar button activates the application window" \
+  driver foreground Setup.exe InstalatorApplication
+check "demo taskbar: Enter then reaches the welcome dialog, which leads on" enter_leads_on
 
 # An abort at once: nothing is installed and the process ends with exit code 0.
 start_in demo Setup.exe

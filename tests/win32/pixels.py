@@ -8,11 +8,11 @@
         screen rectangle SKIP ("l,t,r,b": a window standing over the background).
     pixels.py title SHOT LEFT TOP
         The title pair stands at its design place in the client area at LEFT,TOP:
-        white text with a black shadow two pixels up and to the left, and nothing
-        white or teal elsewhere in the top band.
+        white text with a black shadow two pixels up and to the left (edges may be
+        smoothed), and nothing white or teal elsewhere in the top band.
     pixels.py credit SHOT LEFT TOP WIDTH HEIGHT
         The credit pair stands at the bottom left, above the last 40 pixels: teal
-        text with a white edge one pixel up and to the left.
+        text with a white edge one pixel up and to the left (edges may be smoothed).
     pixels.py same SHOT1 SHOT2 LEFT TOP WIDTH HEIGHT
         The two shots are equal in that rectangle.
     pixels.py picture SHOT IMAGE LEFT TOP WIDTH HEIGHT opaque|transparent
@@ -93,6 +93,14 @@ def check_gradient(shot, left, top, width, height, skip=None):
     return problems
 
 
+def mix_of(pixel, a, b):
+    """Whether pixel is a or b or a mix of them, as a smoothed edge of text in
+    colour b drawn over colour a comes out (within rounding)."""
+    channel = max(range(3), key=lambda i: abs(b[i] - a[i]))
+    t = (pixel[channel] - a[channel]) / (b[channel] - a[channel])
+    return 0 <= t <= 1 and all(abs(a[i] + t * (b[i] - a[i]) - pixel[i]) <= 2 for i in range(3))
+
+
 def inside(rect, x, y):
     return rect[0] <= x < rect[0] + rect[2] and rect[1] <= y < rect[1] + rect[3]
 
@@ -106,8 +114,9 @@ def check_title(shot, left, top):
     if stray:
         problems.append(f"{len(stray)} white pixels outside the white title's place, first {stray[0]}")
     # The black copy lies 2 pixels up and left: where white text is, the pixel up
-    # and left of it is text too (black, or white where the strokes overlap).
-    shaded = [p for p in white if shot.at(left + p[0] - 2, top + p[1] - 2) in (WHITE, BLACK)]
+    # and left of it is text too (black, or white where the strokes overlap, or
+    # grey where a smoothed white edge lies over black).
+    shaded = [p for p in white if mix_of(shot.at(left + p[0] - 2, top + p[1] - 2), BLACK, WHITE)]
     if white and len(shaded) < 0.95 * len(white):
         problems.append(f"only {len(shaded)} of {len(white)} white pixels have their shadow up and left")
     # The shadow shows as black on even rows, where the background is blue.
@@ -130,7 +139,7 @@ def check_credit(shot, left, top, width, height):
         problems.append(f"only {len(teal)} teal pixels in the credit band")
     elif min(x for x, _ in teal) < 16 or max(y for _, y in teal) >= height - 40:
         problems.append(f"credit text reaches {min(x for x, _ in teal)} left, {max(y for _, y in teal)} down")
-    edged = [p for p in teal if shot.at(left + p[0] - 1, top + p[1] - 1) in (WHITE, TEAL)]
+    edged = [p for p in teal if mix_of(shot.at(left + p[0] - 1, top + p[1] - 1), WHITE, TEAL)]
     if teal and len(edged) < 0.95 * len(teal):
         problems.append(f"only {len(edged)} of {len(teal)} teal pixels have their white edge up and left")
     below = sum(1 for y in range(height - 40, height) for x in range(0, 600)

@@ -92,27 +92,29 @@ check "respack.exe extract" respack extract pkg.res -d out-dir
 check "extracted files equal the originals" bash -c "cmp in/zażółć.txt out-dir/zażółć.txt && cmp in/big.bin out-dir/big.bin"
 check "Linux respack reads the package respack.exe wrote" "$native_respack" test pkg.res
 
-# The Win32 backend against the portable reference; it numbers its own lines.
-timeout 120 wine "$bin/backend_check.exe" "$n" >"$work/backend.txt" 2>&1
-backend_count=$(grep -cE '^(not )?ok [0-9]+ - ' "$work/backend.txt")
-if [ "$backend_count" -gt 0 ]; then
-  grep -E '^((not )?ok [0-9]+ - |#)' "$work/backend.txt"
-  n=$((n + backend_count))
-  if grep -qE '^not ok ' "$work/backend.txt"; then status=1; fi
-else
-  n=$((n + 1)); status=1
-  echo "not ok $n - backend_check.exe runs"; sed 's/^/#   /' "$work/backend.txt"
-fi
+# A check program that numbers its own "ok"/"not ok" lines from the number it is
+# given first; a program that prints none fails as one check.
+numbered() {  # program [argument...]
+  local program=$1 count; shift
+  timeout 300 wine "$bin/$program.exe" "$n" "$@" >"$work/$program.txt" 2>&1
+  count=$(grep -cE '^(not )?ok [0-9]+ - ' "$work/$program.txt")
+  grep -E '^((not )?ok [0-9]+ - |#)' "$work/$program.txt"
+  n=$((n + count))
+  if [ "$count" -eq 0 ]; then
+    n=$((n + 1)); status=1
+    echo "not ok $n - $program.exe runs"; sed 's/^/#   /' "$work/$program.txt"
+  elif grep -qE '^not ok ' "$work/$program.txt"; then
+    status=1
+  fi
+}
 
-# The shell requests: self-registration, links, the reboot queue; numbers its own lines.
+# The Win32 backend against the portable reference and the system's own answers.
+numbered backend_check
+# The shell requests: self-registration, links, the reboot queue.
 mkdir -p "$work/shell" && cp "$bin/register_server.dll" "$work/shell/"
-timeout 120 wine "$bin/shell_check.exe" "$n" "$(winepath -w "$work/shell")" >"$work/shell.txt" 2>&1
-shell_count=$(grep -cE '^(not )?ok [0-9]+ - ' "$work/shell.txt")
-grep -E '^((not )?ok [0-9]+ - |#)' "$work/shell.txt"
-n=$((n + shell_count))
-if [ "$shell_count" -eq 0 ] || grep -qE '^not ok ' "$work/shell.txt"; then
-  status=1; [ "$shell_count" -gt 0 ] || { n=$((n + 1)); echo "not ok $n - shell_check.exe runs"; sed 's/^/#   /' "$work/shell.txt"; }
-fi
+numbered shell_check "$(winepath -w "$work/shell")"
+# The installer's bold labels painted with the backend's fonts.
+numbered label_check
 
 # Setup.exe itself, driven from outside.
 . "$here/setup_exe.sh"

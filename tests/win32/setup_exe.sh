@@ -104,6 +104,16 @@ message_box_shown() {
 
 close_main() { driver close Main && ends_with 20 0; }
 
+# The system shows no box of its own for a drive without a disk or a file that does
+# not open: the process runs with SEM_FAILCRITICALERRORS (1) and
+# SEM_NOOPENFILEERRORBOX (0x8000).
+error_boxes_off() {
+  local mode
+  mode=$(driver errormode Setup.exe) || return 1
+  echo "error mode $mode"
+  [ $((0x$mode & 0x8001)) -eq $((0x8001)) ]
+}
+
 # Sample pictures and scripts (the script is cp1250 text, as a package author writes it).
 convert -size 400x261 gradient:orange-navy "BMP3:$work/Splash1.bmp"
 convert -size 149x293 gradient:white-teal "BMP3:$work/setup2.bmp"
@@ -135,6 +145,7 @@ check "Setup.exe carries its manifest (administrator, common controls 6) and ver
 scenario package "$work/scripts/polish/Setup.lst" "$work/Splash1.bmp" "$work/setup2.bmp"
 start_in package Setup.exe
 check "Setup.exe: the borderless main window covers the 1024x768 screen" main_covers_screen
+check "Setup.exe: the system's own boxes for a missing disk and an unopened file are off" error_boxes_off
 check "Setup.exe: only the main window before the first tick, then the welcome dialog" only_main_window_then_welcome
 screenshot package
 check "Setup.exe: the background is the blue fill, row by row" \

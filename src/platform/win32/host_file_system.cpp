@@ -6,6 +6,7 @@
 #include "common/errors.hpp"
 #include "common/text.hpp"
 #include "platform/file_system.hpp"
+#include "platform/win32/host_file_system.hpp"
 
 namespace instalator::platform {
 namespace {
@@ -99,6 +100,14 @@ private:
     std::string path_;
 };
 
+std::unique_ptr<File> OpenFile(const std::string& path, DWORD access, DWORD sharing, DWORD disposition) {
+    const HANDLE handle =
+        ::CreateFileW(Wide(path).c_str(), access, sharing, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) Fail(path);
+    return std::make_unique<Win32File>(handle, path);
+}
+
+// Others may read what this process opens, never write it meanwhile.
 class Win32FileSystem final : public FileSystem {
 public:
     std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override {
@@ -107,10 +116,7 @@ public:
         // A file being written may be deleted meanwhile (the removal takes effect when
         // it is closed): an unfinished copy is removed as the installer ends.
         const DWORD sharing = mode == OpenMode::Read ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_DELETE;
-        const HANDLE handle = ::CreateFileW(Wide(path).c_str(), access, sharing, nullptr, disposition,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle == INVALID_HANDLE_VALUE) Fail(path);
-        return std::make_unique<Win32File>(handle, path);
+        return OpenFile(path, access, sharing, disposition);
     }
 
     bool FileExists(const std::string& path) override {
@@ -160,6 +166,10 @@ public:
 FileSystem& HostFileSystem() {
     static Win32FileSystem fs;
     return fs;
+}
+
+std::unique_ptr<File> win32::OpenSharedForReading(const std::string& path) {
+    return OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
 }
 
 }  // namespace instalator::platform

@@ -18,10 +18,39 @@ namespace {
 
 constexpr wchar_t kApplicationClass[] = L"InstalatorApplication";
 
+constexpr UINT kPassActivation = WM_APP;
+
+// The window of this thread the user works in: the highest visible and enabled
+// top-level one besides the application window (the modal form while one runs, a
+// message box, else the main form), or none.
+HWND FrontWindow(HWND application) {
+    const DWORD thread = ::GetWindowThreadProcessId(application, nullptr);
+    for (HWND window = ::GetTopWindow(nullptr); window != nullptr; window = ::GetWindow(window, GW_HWNDNEXT)) {
+        if (window != application && ::GetWindowThreadProcessId(window, nullptr) == thread &&
+            ::IsWindowVisible(window) && ::IsWindowEnabled(window))
+            return window;
+    }
+    return nullptr;
+}
+
 // The taskbar's close command for the application window does nothing: the windows
-// are closed as each of them allows.
+// are closed as each of them allows. A click on the taskbar button activates the
+// application window, which has no area and takes no keys: once that activation is
+// over, it passes on to the front window, whose form gives the focus back to its
+// control.
 LRESULT CALLBACK ApplicationProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CLOSE) return 0;
+    switch (message) {
+    case WM_CLOSE: return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE) ::PostMessageW(window, kPassActivation, 0, 0);
+        break;
+    case kPassActivation:
+        if (::GetActiveWindow() == window) {
+            if (const HWND front = FrontWindow(window)) ::SetForegroundWindow(front);
+        }
+        return 0;
+    default: break;
+    }
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 

@@ -32,6 +32,13 @@ void RestrictLibrarySearch() {
     ::SetDllDirectoryW(L"");
 }
 
+// The system shows no box of its own for a drive without a disk or a file it cannot
+// open: the installer asks for the next diskette itself and reports what fails.
+// The flags the process started with are kept.
+void KeepSystemErrorBoxesAway() {
+    ::SetErrorMode(::SetErrorMode(0) | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+}
+
 int Run(HINSTANCE instance) {
     platform::win32::Win32Ui ui(instance);
     platform::win32::Win32System system;
@@ -46,6 +53,7 @@ int Run(HINSTANCE instance) {
 // An error that escapes outside every event is shown like the toolkit's default
 // error box; the installer ends with exit code 0 on every path.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    KeepSystemErrorBoxesAway();
     RestrictLibrarySearch();
     ::CoInitialize(nullptr);
     int code = 0;

@@ -13,6 +13,11 @@
 //                                     appears; prints "held" once the file is open
 //   driver link PATH                  a shell link read through IShellLinkA: target,
 //                                     arguments, working directory
+//   driver foreground EXE CLASS       brings the top-level window of class CLASS of
+//                                     EXE to the foreground, as a click on its taskbar
+//                                     button does (a window without area too)
+//   driver errormode EXE              the error mode (SetErrorMode) of the process of
+//                                     EXE that shows a window, in hex
 //
 // A window line: handle, program, class, caption, window rect l,t,r,b, client rect
 // in screen coordinates l,t,r,b, flags. A control line: depth, class, id, text, rect
@@ -258,6 +263,59 @@ int Hold(const std::wstring& path, const std::wstring& caption, DWORD timeoutMs)
     return status;
 }
 
+// Every top-level window, the hidden ones and those without area too.
+BOOL CALLBACK CollectAll(HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
+int Foreground(const std::wstring& program, const std::wstring& kind) {
+    std::vector<HWND> windows;
+    ::EnumWindows(CollectAll, reinterpret_cast<LPARAM>(&windows));
+    for (HWND window : windows) {
+        if (::_wcsicmp(ProgramOf(window).c_str(), program.c_str()) != 0 || ClassOf(window) != kind) continue;
+        if (::SetForegroundWindow(window)) return 0;
+        std::fprintf(stderr, "the window did not come to the foreground\n");
+        return 1;
+    }
+    std::fprintf(stderr, "no window of class \"%s\" of %s\n", Utf8(kind).c_str(), Utf8(program).c_str());
+    return 1;
+}
+
+// Another process's error mode cannot be asked for from outside (under Wine the
+// process query answers for the caller): GetErrorMode runs in that process as a
+// thread of its own, whose exit code is the mode. kernel32 lies at the same address
+// in every process. GetErrorMode takes no parameter: the one a thread start passes
+// stays on that thread's stack, which goes with the thread.
+int ErrorMode(const std::wstring& program) {
+    for (HWND window : TopLevelWindows()) {
+        if (::_wcsicmp(ProgramOf(window).c_str(), program.c_str()) != 0) continue;
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(window, &pid);
+        const HANDLE process = ::OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION |
+                                                 PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ,
+                                             FALSE, pid);
+        const auto query = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetErrorMode")));
+        const HANDLE thread =
+            process != nullptr ? ::CreateRemoteThread(process, nullptr, 0, query, nullptr, 0, nullptr) : nullptr;
+        DWORD mode = 0;
+        const bool ok = thread != nullptr && ::WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0 &&
+                        ::GetExitCodeThread(thread, &mode);
+        if (thread != nullptr) ::CloseHandle(thread);
+        if (process != nullptr) ::CloseHandle(process);
+        if (!ok) {
+            std::fprintf(stderr, "cannot ask %s for its error mode (error %lu)\n", Utf8(program).c_str(),
+                         ::GetLastError());
+            return 1;
+        }
+        std::printf("%04lx\n", mode);
+        return 0;
+    }
+    std::fprintf(stderr, "no window of %s\n", Utf8(program).c_str());
+    return 1;
+}
+
 // A string the A interface gave back, in the process's ANSI code page.
 std::wstring FromAnsi(const char* text) {
     const int size = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
@@ -298,7 +356,8 @@ DWORD Milliseconds(int argc, wchar_t** argv, int index) {
 int Usage() {
     std::fprintf(stderr,
                  "usage: driver windows [EXE] | wait CAPTION [MS] | gone CAPTION [MS] | controls CAPTION |"
-                 " click CAPTION TEXT | close CAPTION | hold PATH CAPTION [MS] | link PATH\n");
+                 " click CAPTION TEXT | close CAPTION | hold PATH CAPTION [MS] | link PATH |"
+                 " foreground EXE CLASS | errormode EXE\n");
     return 2;
 }
 
@@ -324,6 +383,10 @@ int wmain(int argc, wchar_t** argv) {
         status = Close(argv[2]);
     else if (command == L"hold" && argc > 3)
         status = Hold(argv[2], argv[3], Milliseconds(argc, argv, 4));
+    else if (command == L"foreground" && argc > 3)
+        status = Foreground(argv[2], argv[3]);
+    else if (command == L"errormode" && argc > 2)
+        status = ErrorMode(argv[2]);
     else if (command == L"link" && argc > 2) {
         ::CoInitialize(nullptr);
         status = ReadLink(argv[2]);
