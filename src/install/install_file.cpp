@@ -65,25 +65,6 @@ struct Attempt {
     std::optional<std::string> path;  // where the file was put; empty when the volume lacks it
 };
 
-// Unpacks the entry into copy, a temporary name beside the destination, so that the
-// old file stays untouched until the new one is whole. True when it is; otherwise, and
-// when the installer ends meanwhile, the copy is removed.
-bool UnpackCopy(core::Installer& run, package::TResourceClass& volume, const package::TResourceEntry& entry,
-                const std::string& copy) {
-    platform::FileSystem& files = run.Machine.files;
-    const platform::EndAction removeCopy(run.App, [&files, copy] { RemoveIfThere(files, copy); });
-    try {
-        if (!volume.ExtractEntry(entry, copy, ExpectedRecord(run, volume, entry)).writeFailed) return true;
-    } catch (const common::IoError&) {
-        // The scratch file, the package or the copy could not be read or written.
-    } catch (const package::FormatError&) {
-        RemoveIfThere(files, copy);
-        throw;
-    }
-    RemoveIfThere(files, copy);
-    return false;
-}
-
 // The record the volume's catalogue keeps for entry; nullptr when the volume has no
 // catalogue. Each catalogue is read once per run. A catalogue that is damaged or does
 // not list the entry means a damaged volume.
@@ -101,6 +82,25 @@ const package::CatalogueRecord* ExpectedRecord(core::Installer& run, const packa
     const package::CatalogueRecord* record = found->second.Find(entry.EntryName);
     if (record == nullptr) throw package::DamagedEntry("entry \"" + entry.EntryName + "\" is not in the catalogue");
     return record;
+}
+
+// Unpacks the entry into copy, a temporary name beside the destination, so that the
+// old file stays untouched until the new one is whole. True when it is; otherwise, and
+// when the installer ends meanwhile, the copy is removed.
+bool UnpackCopy(core::Installer& run, package::TResourceClass& volume, const package::TResourceEntry& entry,
+                const std::string& copy) {
+    platform::FileSystem& files = run.Machine.files;
+    const platform::EndAction removeCopy(run.App, [&files, copy] { RemoveIfThere(files, copy); });
+    try {
+        if (!volume.ExtractEntry(entry, copy, ExpectedRecord(run, volume, entry)).writeFailed) return true;
+    } catch (const common::IoError&) {
+        // The scratch file, the package or the copy could not be read or written.
+    } catch (const package::FormatError&) {
+        RemoveIfThere(files, copy);
+        throw;
+    }
+    RemoveIfThere(files, copy);
+    return false;
 }
 
 // One unpacking attempt with a fresh volume object.
