@@ -38,6 +38,10 @@ public:
     void Seek(std::int64_t offset) override { pos_ = std::min<std::size_t>(static_cast<std::size_t>(offset), data_.size()); }
     std::int64_t Position() override { return static_cast<std::int64_t>(pos_); }
     std::int64_t Size() override { return static_cast<std::int64_t>(data_.size()); }
+    void Truncate(std::int64_t size) override {
+        data_ = data_.first(std::min<std::size_t>(static_cast<std::size_t>(size), data_.size()));
+        pos_ = data_.size();
+    }
     void Close() override {}
 
 private:

@@ -30,6 +30,9 @@ public:
     virtual void Seek(std::int64_t offset) = 0;
     virtual std::int64_t Position() = 0;
     virtual std::int64_t Size() = 0;
+    // Cuts the file to its first size bytes (no more than it holds) and moves the
+    // position there.
+    virtual void Truncate(std::int64_t size) = 0;
     virtual void Close() = 0;
 };
 

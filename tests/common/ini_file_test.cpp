@@ -285,6 +285,7 @@ public:
     void Seek(std::int64_t offset) override { file_->Seek(offset); }
     std::int64_t Position() override { return file_->Position(); }
     std::int64_t Size() override { return file_->Size(); }
+    void Truncate(std::int64_t size) override { file_->Truncate(size); }
     void Close() override { file_->Close(); }
 
 private:

@@ -315,6 +315,7 @@ private:
         void Seek(std::int64_t offset) override { inner_->Seek(offset); }
         std::int64_t Position() override { return inner_->Position(); }
         std::int64_t Size() override { return inner_->Size(); }
+        void Truncate(std::int64_t size) override { inner_->Truncate(size); }
         void Close() override { inner_->Close(); }
 
     private:

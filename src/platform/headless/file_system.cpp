@@ -67,6 +67,9 @@ public:
     std::int64_t Size() override {
         return UnderWindowsName(path_, [&] { return inner_->Size(); });
     }
+    void Truncate(std::int64_t size) override {
+        UnderWindowsName(path_, [&] { inner_->Truncate(size); });
+    }
     void Close() override {
         UnderWindowsName(path_, [&] { inner_->Close(); });
     }

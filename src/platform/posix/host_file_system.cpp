@@ -92,6 +92,11 @@ public:
         return st.st_size;
     }
 
+    void Truncate(std::int64_t size) override {
+        if (::ftruncate(Fd(), static_cast<off_t>(size)) != 0) Fail(path_);
+        Seek(size);
+    }
+
     void Close() override {
         const int fd = fd_;
         fd_ = -1;

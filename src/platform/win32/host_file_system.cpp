@@ -78,6 +78,11 @@ public:
         return size.QuadPart;
     }
 
+    void Truncate(std::int64_t size) override {
+        Seek(size);
+        if (!::SetEndOfFile(Handle())) Fail(path_);
+    }
+
     void Close() override {
         const HANDLE handle = handle_;
         handle_ = INVALID_HANDLE_VALUE;
