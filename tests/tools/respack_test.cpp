@@ -109,23 +109,27 @@ TEST_F(RespackTest, RoundTripOfFilesOfSeveralMegabytes) {
     ASSERT_EQ(add.status, 0) << add.err;
     EXPECT_EQ(add.err, "");
 
+    // The files in order, then the catalogue that add writes after them.
     const Outcome list = Run("list p.res");
     ASSERT_EQ(list.status, 0) << list.err;
     const auto lines = Lines(list.out);
-    ASSERT_EQ(lines.size(), files.size());
+    ASSERT_EQ(lines.size(), files.size() + 1);
     std::int64_t offset = 168;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        SCOPED_TRACE(files[i]);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string file = i < files.size() ? files[i] : ":catalogue";
+        SCOPED_TRACE(file);
         std::istringstream fields(lines[i]);
         std::string name, ratio, version;
         std::int64_t unpacked = 0, packed = 0, dataOffset = 0;
         fields >> name >> unpacked >> packed >> ratio >> version >> dataOffset;
-        EXPECT_EQ(name, files[i]);
-        EXPECT_EQ(unpacked, static_cast<std::int64_t>(fs::file_size(Path(files[i]))));
+        EXPECT_EQ(name, file);
+        if (i < files.size()) {
+            EXPECT_EQ(unpacked, static_cast<std::int64_t>(fs::file_size(Path(file))));
+        }
         char expectedRatio[32];
         std::snprintf(expectedRatio, sizeof expectedRatio, "%.1f%%", 100.0 * packed / unpacked);
         EXPECT_EQ(ratio, expectedRatio);
-        EXPECT_EQ(version, files[i] == "app64.exe" ? "7.65535.32768.300" : "0.0.0.0");
+        EXPECT_EQ(version, file == "app64.exe" ? "7.65535.32768.300" : "0.0.0.0");
         EXPECT_EQ(dataOffset, offset);
         offset += packed + 124;
     }
@@ -133,10 +137,12 @@ TEST_F(RespackTest, RoundTripOfFilesOfSeveralMegabytes) {
 
     const Outcome test = Run("test p.res");
     EXPECT_EQ(test.status, 0) << test.err;
-    EXPECT_EQ(test.out, "p.res: 5 entries, all intact\n");
+    EXPECT_EQ(test.out, "p.res: 5 entries, all intact and matching the catalogue\n");
 
+    // The catalogue is no file: extract passes over it.
     const Outcome extract = Run("extract p.res -d out");
     ASSERT_EQ(extract.status, 0) << extract.err;
+    EXPECT_EQ(Names(Path("out")).size(), files.size());
     for (const std::string& file : files) {
         SCOPED_TRACE(file);
         EXPECT_EQ(ReadBytes(Path("out/" + file).string()), ReadBytes(Path(file).string()));
@@ -243,7 +249,7 @@ TEST_F(RespackTest, UsageErrorsHelpAndVersion) {
         {"--help", 0, "Usage: respack COMMAND"},
         {"-h", 0, "Usage: respack COMMAND"},
         {"extract --help", 0, "Usage: respack extract PACKAGE [-d DIR] [NAME...]"},
-        {"add p.res --help", 0, "Usage: respack add PACKAGE FILE..."},
+        {"add p.res --help", 0, "Usage: respack add [--no-catalogue] PACKAGE FILE..."},
         {"--version", 0, "respack 1.0.0\n"},
         {"list missing.res", 1, ""},
     };
@@ -309,6 +315,83 @@ TEST_F(RespackTest, RepeatedNamesAreWarnedAboutAndTheFirstWins) {
     EXPECT_EQ(extract.status, 0);
     EXPECT_EQ(extract.err, "respack: p.res: warning: entry \"a.txt\" skipped: an earlier entry has that name\n");
     EXPECT_EQ(ReadText(Path("out/a.txt")), "first");
+}
+
+TEST_F(RespackTest, CatalogueFindsDamageAndStaysSingle) {
+    WriteText(Path("a.txt").string(), "pierwszy plik pakietu");
+    WriteText(Path("b.txt").string(), "drugi plik pakietu, nieco d\xB3u\xBFszy od pierwszego");
+    WriteText(Path("c.txt").string(), "trzeci");
+    ASSERT_EQ(Run("create p.res").status, 0);
+    ASSERT_EQ(Run("add p.res a.txt b.txt c.txt").status, 0);
+    // Adding in steps replaces the catalogue each time and ends with the same bytes.
+    ASSERT_EQ(Run("create steps.res").status, 0);
+    ASSERT_EQ(Run("add steps.res a.txt").status, 0);
+    ASSERT_EQ(Run("add steps.res b.txt c.txt").status, 0);
+    const Bytes good = ReadBytes(Path("p.res").string());
+    EXPECT_EQ(ReadBytes(Path("steps.res").string()), good);
+    EXPECT_EQ(Run("test p.res").out, "p.res: 3 entries, all intact and matching the catalogue\n");
+    // Without a catalogue, as before; one already there is taken away.
+    ASSERT_EQ(Run("create old.res").status, 0);
+    ASSERT_EQ(Run("add old.res --no-catalogue a.txt b.txt c.txt").status, 0);
+    ASSERT_EQ(Run("add --no-catalogue steps.res c.txt").status, 0);
+    ASSERT_EQ(Run("add old.res --no-catalogue c.txt").status, 0);
+    EXPECT_EQ(ReadBytes(Path("steps.res").string()), ReadBytes(Path("old.res").string()));
+    const Outcome old = Run("test old.res");
+    EXPECT_EQ(old.status, 0);
+    EXPECT_EQ(old.out, "old.res: 4 entries, all intact\n");
+
+    const std::vector<std::size_t> at = testing::EntryOffsets(good);  // a, b, c, the catalogue
+    ASSERT_EQ(at.size(), 4u);
+    const auto data = [&](std::size_t i) {
+        return static_cast<std::size_t>(testing::Get32(good, at[i] + testing::kDataOffsetField));
+    };
+    const struct {
+        const char* what;
+        std::function<void(Bytes&)> damage;
+        std::string err;
+    } cases[] = {
+        {"a flipped bit in a stream", [&](Bytes& b) { b[data(1) + 9] ^= 0x08; },
+         "respack: p.res: entry 2 \"b.txt\": packed data differ from the catalogue (CRC-32 CF5C250B, the "
+         "catalogue has C6C711BC)\n"},
+        {"a flipped bit in the catalogue", [&](Bytes& b) { b[data(3) + 9] ^= 0x08; },
+         "respack: p.res: catalogue: its bytes have the CRC-32 AC938FA6, not the stored 20202020 (the catalogue "
+         "is damaged)\n"},
+        {"an entry renamed", [&](Bytes& b) { b[at[1] + 1] = 'x'; },
+         "respack: p.res: entry 2 \"x.txt\": not in the catalogue\n"
+         "respack: p.res: catalogue record \"b.txt\" has no entry in the package\n"},
+        {"an entry taken out of the chain",
+         [&](Bytes& b) { Put32(b, at[0] + testing::kNextEntryField, static_cast<std::int32_t>(at[2])); },
+         "respack: p.res: catalogue record \"b.txt\" has no entry in the package\n"},
+        {"a size changed", [&](Bytes& b) { Put32(b, at[2] + testing::kUnpackedSizeField, 7); },
+         "respack: p.res: entry 3 \"c.txt\": stream length field 6 differs from the unpacked size 7\n"
+         "respack: p.res: entry 3 \"c.txt\": unpacked size 7 differs from the catalogue's 6\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes bytes = good;
+        c.damage(bytes);
+        WriteBytes(Path("p.res").string(), bytes);
+        const Outcome test = Run("test p.res");
+        EXPECT_EQ(test.status, 1);
+        EXPECT_EQ(test.err, c.err);
+        EXPECT_EQ(test.out, "");
+    }
+}
+
+TEST_F(RespackTest, FilesThatFillThePackageLeaveNoRoomForTheCatalogue) {
+    std::string names;
+    for (int i = 1; i <= 128; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".txt";
+        WriteText(Path(name).string(), name);
+        names += " " + name;
+    }
+    ASSERT_EQ(Run("create p.res").status, 0);
+    const Outcome add = Run("add p.res" + names);
+    EXPECT_EQ(add.status, 0);
+    EXPECT_EQ(add.err,
+              "respack: p.res: warning: the package holds 128 entries, the most it can, so it is written without "
+              "a catalogue\n");
+    EXPECT_EQ(Run("test p.res").out, "p.res: 128 entries, all intact\n");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "common/strings.hpp"
 #include "commands.hpp"
+#include "package/catalogue.hpp"
 #include "platform/file_system.hpp"
 #include "progress.hpp"
 #include "report.hpp"
@@ -24,6 +25,16 @@ void WarnAboutName(const package::TResourceClass& pkg, const std::string& file) 
     }
 }
 
+// Writes a fresh catalogue as the last entry, when the 128 entries leave room for
+// one: files are never refused for its sake.
+void WriteCatalogue(platform::FileSystem& fs, package::TResourceClass& pkg) {
+    if (pkg.Entries().size() >= package::kMaxEntries) {
+        Warn(pkg.PackagePath(), "the package holds 128 entries, the most it can, so it is written without a catalogue");
+        return;
+    }
+    package::AppendCatalogue(fs, pkg);
+}
+
 }  // namespace
 
 int CreateCommand(const Arguments& args) {
@@ -39,6 +50,8 @@ int AddCommand(const Arguments& args) {
     const PrivateTempDir temp(fs);
     package::TResourceClass pkg(fs, temp.Path());
     if (!pkg.OpenPackage(path)) throw package::FormatError("the package changed while it was being read");
+    // The old catalogue goes first, so that the files follow the entries it covered.
+    package::RemoveCatalogue(fs, pkg);
     ProgressDisplay progress;
     pkg.SetProgress([&](std::int32_t written) { progress.Update(written); });
     for (auto file = args.operands.begin() + 1; file != args.operands.end(); ++file) {
@@ -47,6 +60,7 @@ int AddCommand(const Arguments& args) {
         pkg.AddFile(*file);
         progress.Finish();
     }
+    if (args.catalogue) WriteCatalogue(fs, pkg);
     return kSuccess;
 }
 

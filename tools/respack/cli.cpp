@@ -18,16 +18,18 @@ struct Command {
     std::size_t minOperands;
     std::size_t maxOperands;
     bool takesDirectory;
+    bool takesNoCatalogue;
     int (*run)(const Arguments&);
     std::string_view help;
 };
 
 constexpr Command kCommands[] = {
-    {"create", "respack create PACKAGE", 1, 1, false, CreateCommand, kCreateHelp},
-    {"add", "respack add PACKAGE FILE...", 2, SIZE_MAX, false, AddCommand, kAddHelp},
-    {"list", "respack list PACKAGE", 1, 1, false, ListCommand, kListHelp},
-    {"extract", "respack extract PACKAGE [-d DIR] [NAME...]", 1, SIZE_MAX, true, ExtractCommand, kExtractHelp},
-    {"test", "respack test PACKAGE", 1, 1, false, TestCommand, kTestHelp},
+    {"create", "respack create PACKAGE", 1, 1, false, false, CreateCommand, kCreateHelp},
+    {"add", "respack add [--no-catalogue] PACKAGE FILE...", 2, SIZE_MAX, false, true, AddCommand, kAddHelp},
+    {"list", "respack list PACKAGE", 1, 1, false, false, ListCommand, kListHelp},
+    {"extract", "respack extract PACKAGE [-d DIR] [NAME...]", 1, SIZE_MAX, true, false, ExtractCommand,
+     kExtractHelp},
+    {"test", "respack test PACKAGE", 1, 1, false, false, TestCommand, kTestHelp},
 };
 
 const Command* FindCommand(std::string_view name) {
@@ -55,6 +57,8 @@ Arguments Parse(const Command& command, const std::vector<std::string>& args) {
             if (i + 1 == args.size()) throw UsageError("option -d needs a directory");
             parsed.directory = args[++i];
             if (parsed.directory.empty()) throw UsageError("option -d needs a directory");
+        } else if (options && command.takesNoCatalogue && arg == "--no-catalogue") {
+            parsed.catalogue = false;
         } else if (options && arg.size() > 1 && arg[0] == '-') {
             throw UsageError("unknown option " + Quoted(arg));
         } else {

@@ -14,6 +14,7 @@ namespace instalator::respack {
 struct Arguments {
     std::vector<std::string> operands;  // the package first
     std::string directory;              // extract's -d DIR; empty when not given
+    bool catalogue = true;              // add writes a catalogue; false with --no-catalogue
 };
 
 class UsageError : public common::Error {

@@ -7,6 +7,7 @@
 #include "common/text.hpp"
 #include "commands.hpp"
 #include "name_safety.hpp"
+#include "package/catalogue.hpp"
 #include "platform/file_system.hpp"
 #include "progress.hpp"
 #include "report.hpp"
@@ -27,11 +28,13 @@ bool Holds(const std::vector<TResourceEntry>& entries, const std::string& name) 
                        [&](const TResourceEntry& entry) { return common::SameText(entry.EntryName, name); });
 }
 
-// Every entry, except those whose name an earlier entry already has: lookups by
-// name, the installer's included, only ever find the first.
+// Every entry, except those whose name an earlier entry already has (lookups by
+// name, the installer's included, only ever find the first) and the catalogue,
+// which is no file.
 Selection SelectAll(const package::TResourceClass& pkg) {
     Selection selection;
     for (const TResourceEntry& entry : pkg.Entries()) {
+        if (package::IsCatalogueEntry(entry)) continue;
         if (Holds(selection.entries, entry.EntryName)) {
             Warn(pkg.PackagePath(), "entry " + Quoted(entry.EntryName) + " skipped: an earlier entry has that name");
             continue;

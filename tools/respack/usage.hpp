@@ -14,10 +14,12 @@ inline constexpr std::string_view kToolHelp =
     "\n"
     "Commands:\n"
     "  create PACKAGE                     write a new, empty package\n"
-    "  add PACKAGE FILE...                pack each FILE and append it to the package\n"
+    "  add [--no-catalogue] PACKAGE FILE...\n"
+    "                                     pack each FILE and append it to the package\n"
     "  list PACKAGE                       show the entries of the package\n"
     "  extract PACKAGE [-d DIR] [NAME...] unpack all entries, or the named ones\n"
-    "  test PACKAGE                       decode every entry without writing anything\n"
+    "  test PACKAGE                       decode every entry, compare it with the\n"
+    "                                     catalogue, write nothing\n"
     "\n"
     "Options:\n"
     "  --help       show this text; \"respack COMMAND --help\" describes a command\n"
@@ -32,28 +34,40 @@ inline constexpr std::string_view kCreateHelp =
     "replaced.\n";
 
 inline constexpr std::string_view kAddHelp =
-    "Usage: respack add PACKAGE FILE...\n"
+    "Usage: respack add [--no-catalogue] PACKAGE FILE...\n"
     "Packs each FILE, in the order given, and appends it to the existing PACKAGE under\n"
     "its file name without the directory, cut to 80 characters, with the file version\n"
     "of its version resource (0.0.0.0 when it has none). A name that is already in the\n"
     "package is added again with a warning; the installer finds the older entry.\n"
     "A package holds at most 128 entries and 2147483647 bytes; a file that would go\n"
-    "beyond either is refused and the package stays as it was.\n";
+    "beyond either is refused and the package stays as it was.\n"
+    "\n"
+    "After the files, the integrity catalogue is written as the last entry, \":catalogue\":\n"
+    "the CRC-32 and sizes of every other entry, so that damage in transfer is found.\n"
+    "The catalogue that the package ended with is replaced, never kept beside the new\n"
+    "one. The catalogue takes one of the 128 entries; when the files fill all of them,\n"
+    "the package is written without one and a warning says so. When a FILE fails, the\n"
+    "files before it stay in the package, without a catalogue until the next add.\n"
+    "\n"
+    "  --no-catalogue   write no catalogue (the format before catalogues); one that\n"
+    "                   the package ended with is removed\n";
 
 inline constexpr std::string_view kListHelp =
     "Usage: respack list PACKAGE\n"
     "Shows one line per entry, in the order of the entry chain: name, unpacked size,\n"
     "packed size (the whole stream), packed size as a percentage of the unpacked size\n"
     "(\"-\" for an empty file), file version and the offset of the packed data.\n"
+    "The integrity catalogue, when there is one, is the last line, named \":catalogue\".\n"
     "The entries before the first damage are shown for a damaged package.\n";
 
 inline constexpr std::string_view kExtractHelp =
     "Usage: respack extract PACKAGE [-d DIR] [NAME...]\n"
-    "Unpacks every entry, or each NAME (letter case ignored), into DIR, by default\n"
-    "the current directory, which is created when missing. Files of the same name in\n"
-    "DIR are replaced (a link of that name is replaced, never followed). Entry names\n"
-    "that are not plain file names (path separators, drives, \"..\", control\n"
-    "characters, Windows device names) are refused and nothing is written for them.\n"
+    "Unpacks every entry but the integrity catalogue, which is no file, or each NAME\n"
+    "(letter case ignored), into DIR, by default the current directory, which is\n"
+    "created when missing. Files of the same name in DIR are replaced (a link of that\n"
+    "name is replaced, never followed). Entry names that are not plain file names\n"
+    "(path separators, drives, \"..\", control characters, Windows device names) are\n"
+    "refused and nothing is written for them.\n"
     "Of several entries with the same name only the first is unpacked, as the\n"
     "installer would. A missing or refused entry is reported, the others are still\n"
     "unpacked, and the exit status is 1.\n";
@@ -62,6 +76,9 @@ inline constexpr std::string_view kTestHelp =
     "Usage: respack test PACKAGE\n"
     "Checks the header and the entry chain, then decodes every entry without writing\n"
     "it: the stream's length field must equal the entry's unpacked size and the code\n"
-    "bits must last for all of it. Each damage found is reported on a line of its own.\n";
+    "bits must last for all of it. When the package has an integrity catalogue, each\n"
+    "entry's packed bytes must have the CRC-32 and the sizes it records, and every\n"
+    "entry must have its record and every record its entry. Each damage found is\n"
+    "reported on a line of its own.\n";
 
 }  // namespace instalator::respack
