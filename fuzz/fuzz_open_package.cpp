@@ -1,7 +1,8 @@
 // Opens fuzzer-made bytes as a package, the way the installer and respack do.
 // Reading the directory must end in a result or a FormatError, never a crash or a
-// hang; the installer's OpenPackage must agree with the reader; and unpacking or
-// decoding an entry of an accepted package must stay inside its sizes.
+// hang; the installer's OpenPackage must agree with the reader; unpacking or
+// decoding an entry of an accepted package must stay inside its sizes; and reading
+// its catalogue must end in one, none or a FormatError.
 
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "common/errors.hpp"
+#include "package/catalogue.hpp"
 #include "package/lzh.hpp"
 #include "package/resource.hpp"
 #include "platform/file_system.hpp"
@@ -102,6 +104,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (ReaderAccepts(fs, path, dir) != opened || dir.Entries != pkg.Entries()) std::abort();
     if (pkg.Entries().size() > package::kMaxEntries) std::abort();
     if (!opened) return 0;
+    try {
+        package::ReadCatalogue(fs, pkg);
+    } catch (const package::FormatError&) {
+        // A damaged catalogue is refused; anything else escapes and ends the run.
+    }
 
     const auto file = fs.Open(path, platform::OpenMode::Read);
     std::int64_t budget = kUnpackBudget;

@@ -29,6 +29,10 @@ public:
     }
     std::int64_t Position() override { return static_cast<std::int64_t>(position_); }
     std::int64_t Size() override { return static_cast<std::int64_t>(size_); }
+    void Truncate(std::int64_t size) override {
+        size_ = std::min(size_, static_cast<std::size_t>(size));
+        position_ = size_;
+    }
     void Close() override {}
 
 private:

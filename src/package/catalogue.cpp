@@ -129,7 +129,7 @@ std::vector<std::uint8_t> UnpackCatalogue(platform::File& file, const TResourceE
     std::array<std::uint8_t, 4> field{};
     file.Seek(entry.DataOffset);
     if (entry.PackedSize < 4 || file.Read(field.data(), field.size()) != field.size()) {
-        throw FormatError("catalogue: stream cut short by the end of the file");
+        throw FormatError("catalogue: stream cut short before the end of its 4-byte length field");
     }
     const auto length = static_cast<std::int32_t>(LoadU32(field, 0));
     if (length != entry.UnpackedSize) {

@@ -330,6 +330,9 @@ TEST_F(RespackTest, CatalogueFindsDamageAndStaysSingle) {
     ASSERT_EQ(Run("add steps.res b.txt c.txt").status, 0);
     const Bytes good = ReadBytes(Path("p.res").string());
     EXPECT_EQ(ReadBytes(Path("steps.res").string()), good);
+    // A file that cannot be packed leaves the package as it was, catalogue included.
+    EXPECT_EQ(Run("add p.res missing.txt").status, 1);
+    EXPECT_EQ(ReadBytes(Path("p.res").string()), good);
     EXPECT_EQ(Run("test p.res").out, "p.res: 3 entries, all intact and matching the catalogue\n");
     // Without a catalogue, as before; one already there is taken away.
     ASSERT_EQ(Run("create old.res").status, 0);

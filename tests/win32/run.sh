@@ -81,6 +81,7 @@ respack() { timeout 60 wine "$bin/respack.exe" "$@"; }
 mkdir -p "$work/in" "$work/out-dir"
 printf 'Zażółć gęślą jaźń\r\n' >"$work/in/zażółć.txt"
 head -c 300000 /usr/bin/wine >"$work/in/big.bin" 2>/dev/null || head -c 300000 /dev/urandom >"$work/in/big.bin"
+printf 'trzeci plik\r\n' >"$work/in/third.txt"
 
 cd "$work"
 check "respack.exe --version" respack --version
@@ -90,6 +91,11 @@ check "respack.exe list names the Polish entry" bash -c "timeout 60 wine '$bin/r
 check "respack.exe test" respack test pkg.res
 check "respack.exe extract" respack extract pkg.res -d out-dir
 check "extracted files equal the originals" bash -c "cmp in/zażółć.txt out-dir/zażółć.txt && cmp in/big.bin out-dir/big.bin"
+# A second add replaces the catalogue: the package ends as one add of all three makes it.
+check "respack.exe add in two steps gives the bytes of one add" bash -c \
+  "respack() { timeout 60 wine '$bin/respack.exe' \"\$@\"; } && respack add pkg.res 'in\\third.txt' &&
+   respack create once.res && respack add once.res 'in\\zażółć.txt' 'in\\big.bin' 'in\\third.txt' &&
+   cmp pkg.res once.res"
 check "Linux respack reads the package respack.exe wrote" "$native_respack" test pkg.res
 
 # A check program that numbers its own "ok"/"not ok" lines from the number it is

@@ -35,6 +35,25 @@ void WriteCatalogue(platform::FileSystem& fs, package::TResourceClass& pkg) {
     package::AppendCatalogue(fs, pkg);
 }
 
+// After a failed add: a catalogue that cannot be written either is only warned
+// about, so that the failure which ended the add is the one reported.
+void WriteCatalogueAfterFailure(platform::FileSystem& fs, package::TResourceClass& pkg) {
+    try {
+        WriteCatalogue(fs, pkg);
+    } catch (const common::Error& e) {
+        Warn(pkg.PackagePath(), std::string("no catalogue written: ") + e.what());
+    }
+}
+
+void AddFiles(package::TResourceClass& pkg, const Arguments& args, ProgressDisplay& progress) {
+    for (auto file = args.operands.begin() + 1; file != args.operands.end(); ++file) {
+        WarnAboutName(pkg, *file);
+        progress.Start("packing " + common::FileNamePart(*file), 0);
+        pkg.AddFile(*file);
+        progress.Finish();
+    }
+}
+
 }  // namespace
 
 int CreateCommand(const Arguments& args) {
@@ -54,11 +73,12 @@ int AddCommand(const Arguments& args) {
     package::RemoveCatalogue(fs, pkg);
     ProgressDisplay progress;
     pkg.SetProgress([&](std::int32_t written) { progress.Update(written); });
-    for (auto file = args.operands.begin() + 1; file != args.operands.end(); ++file) {
-        WarnAboutName(pkg, *file);
-        progress.Start("packing " + common::FileNamePart(*file), 0);
-        pkg.AddFile(*file);
-        progress.Finish();
+    try {
+        AddFiles(pkg, args, progress);
+    } catch (const common::Error&) {
+        // The files packed before the failure stay, and get their catalogue as usual.
+        if (args.catalogue) WriteCatalogueAfterFailure(fs, pkg);
+        throw;
     }
     if (args.catalogue) WriteCatalogue(fs, pkg);
     return kSuccess;

@@ -47,7 +47,7 @@ inline constexpr std::string_view kAddHelp =
     "The catalogue that the package ended with is replaced, never kept beside the new\n"
     "one. The catalogue takes one of the 128 entries; when the files fill all of them,\n"
     "the package is written without one and a warning says so. When a FILE fails, the\n"
-    "files before it stay in the package, without a catalogue until the next add.\n"
+    "files before it stay in the package and the catalogue covers them.\n"
     "\n"
     "  --no-catalogue   write no catalogue (the format before catalogues); one that\n"
     "                   the package ended with is removed\n";
