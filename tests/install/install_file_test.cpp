@@ -9,6 +9,7 @@
 #include "dialogs/confirm_abort.hpp"
 #include "dialogs/copying.hpp"
 #include "install/install_file.hpp"
+#include "package/catalogue.hpp"
 #include "support/engine_run.hpp"
 #include "support/package_bytes.hpp"
 
@@ -191,6 +192,47 @@ TEST(InstallFileTest, ADamagedEntryEndsTheRunAndLeavesTheOldFile) {
             EXPECT_TRUE(m.machine.shell.Renames().empty());
             EXPECT_FALSE(restart);
         }
+    }
+}
+
+// With a catalogue in the volume, a stream whose bytes changed on the way is caught
+// before anything is written: the same message, the old file as it was.
+TEST(InstallFileTest, TheVolumesCatalogueCatchesAChangedStream) {
+    const std::string content = Content(5000);
+    struct Case {
+        const char* name;
+        bool flipBit;
+        bool entryAfterCatalogue;
+        bool damaged;
+    };
+    const Case cases[] = {
+        {"intact", false, false, false},
+        {"a bit flipped in the stream", true, false, true},
+        {"an entry the catalogue does not list", false, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        InstallerMachine m;
+        Prepare(m, {});
+        m.MakePackage("C:\\DIST\\Setup2.res", c.entryAfterCatalogue ? std::map<std::string, std::string>{{"Other.txt", "x"}}
+                                                                     : std::map<std::string, std::string>{{"App.exe", content}});
+        package::TResourceClass volume(m.machine.files, InstallerMachine::kTempDir);
+        ASSERT_TRUE(volume.OpenPackage("C:\\DIST\\Setup2.res"));
+        package::AppendCatalogue(m.machine.files, volume);
+        if (c.entryAfterCatalogue) {
+            m.Write("C:\\PACKSRC\\App.exe", content);
+            volume.AddFile("C:\\PACKSRC\\App.exe");
+        }
+        std::string bytes = m.Read("C:\\DIST\\Setup2.res");
+        if (c.flipBit) bytes[static_cast<std::size_t>(volume.FindEntry("App.exe").DataOffset) + 100] ^= 0x10;
+        m.Write("C:\\DIST\\Setup2.res", bytes);
+        m.Write("C:\\APP\\App.exe", "old");
+        if (c.damaged) m.machine.ui.AddStep(Step::Answer(platform::kIdOk));
+        const RunOutcome outcome =
+            RunEngine(m, [&](core::Installer& run) { InstallFile(run, "Setup2.res", "C:\\APP\\App.exe", false); });
+        EXPECT_EQ(outcome.end, c.damaged ? RunOutcome::End::EndInstaller : RunOutcome::End::Returned);
+        EXPECT_EQ(m.Read("C:\\APP\\App.exe"), c.damaged ? "old" : content);
+        EXPECT_FALSE(m.machine.files.FileExists("C:\\APP\\App.q07"));
     }
 }
 
