@@ -224,7 +224,10 @@ TEST(InstallFileTest, TheVolumesCatalogueCatchesAChangedStream) {
             volume.AddFile("C:\\PACKSRC\\App.exe");
         }
         std::string bytes = m.Read("C:\\DIST\\Setup2.res");
-        if (c.flipBit) bytes[static_cast<std::size_t>(volume.FindEntry("App.exe").DataOffset) + 100] ^= 0x10;
+        if (c.flipBit) {  // the last bit of the stream: the file would still unpack to its size
+            const package::TResourceEntry entry = volume.FindEntry("App.exe");
+            bytes[static_cast<std::size_t>(entry.DataOffset + entry.PackedSize - 1)] ^= 0x01;
+        }
         m.Write("C:\\DIST\\Setup2.res", bytes);
         m.Write("C:\\APP\\App.exe", "old");
         if (c.damaged) m.machine.ui.AddStep(Step::Answer(platform::kIdOk));
