@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdio>
 
+#include "common/little_endian.hpp"
 #include "common/text.hpp"
 #include "package/lzh.hpp"
 #include "platform/file_system.hpp"
@@ -23,31 +24,12 @@ constexpr std::int64_t kFirstEntryAt = 164;
 constexpr std::int64_t kNextEntryAt = 116;
 constexpr std::size_t kReadBlock = 16384;
 
-std::uint16_t LoadU16(std::span<const std::uint8_t> bytes, std::size_t at) {
-    return static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8));
-}
-
-std::uint32_t LoadU32(std::span<const std::uint8_t> bytes, std::size_t at) {
-    return std::uint32_t{bytes[at]} | (std::uint32_t{bytes[at + 1]} << 8) | (std::uint32_t{bytes[at + 2]} << 16) |
-           (std::uint32_t{bytes[at + 3]} << 24);
-}
-
-void StoreU16(std::vector<std::uint8_t>& bytes, std::uint16_t value) {
-    bytes.push_back(static_cast<std::uint8_t>(value));
-    bytes.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
-void StoreU32(std::vector<std::uint8_t>& bytes, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
+using common::AppendU16;
+using common::AppendU32;
+using common::LoadU16;
+using common::LoadU32;
 
 std::string Text(std::int64_t value) { return std::to_string(value); }
-
-std::string Hex(std::uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(value));
-    return text;
-}
 
 void WriteAll(platform::File& file, std::span<const std::uint8_t> bytes, const std::string& path) {
     if (file.Write(bytes.data(), bytes.size()) != bytes.size()) throw common::IoError(common::kDiskWriteError, path);
@@ -99,7 +81,7 @@ void CheckFrame(std::span<const std::uint8_t> bytes) {
     const std::uint32_t stored = LoadU32(bytes, body);
     const std::uint32_t actual = Crc32(0, bytes.data(), body);
     if (stored != actual) {
-        throw FormatError("catalogue: its bytes have the CRC-32 " + Hex(actual) + ", not the stored " + Hex(stored) +
+        throw FormatError("catalogue: its bytes have the CRC-32 " + CrcText(actual) + ", not the stored " + CrcText(stored) +
                           " (the catalogue is damaged)");
     }
     const std::uint16_t version = LoadU16(bytes, 4);
@@ -152,6 +134,12 @@ std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t size) {
     return static_cast<std::uint32_t>(crc32_z(crc, static_cast<const Bytef*>(data), size));
 }
 
+std::string CrcText(std::uint32_t crc) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(crc));
+    return text;
+}
+
 const CatalogueRecord* Catalogue::Find(std::string_view name) const {
     const auto found = std::find_if(records_.begin(), records_.end(),
                                     [&](const CatalogueRecord& record) { return common::SameText(record.name, name); });
@@ -164,19 +152,19 @@ std::vector<std::uint8_t> Catalogue::Encode() const {
                           " records, more than 128");
     }
     std::vector<std::uint8_t> bytes(kMagic.begin(), kMagic.end());
-    StoreU16(bytes, kVersion);
-    StoreU16(bytes, static_cast<std::uint16_t>(records_.size()));
+    AppendU16(bytes, kVersion);
+    AppendU16(bytes, static_cast<std::uint16_t>(records_.size()));
     for (const CatalogueRecord& record : records_) {
         if (record.name.size() > kMaxEntryName) {
             throw FormatError("catalogue record " + Quoted(record.name) + ": name longer than 80 characters");
         }
         bytes.push_back(static_cast<std::uint8_t>(record.name.size()));
         bytes.insert(bytes.end(), record.name.begin(), record.name.end());
-        StoreU32(bytes, record.crc);
-        StoreU32(bytes, static_cast<std::uint32_t>(record.unpackedSize));
-        StoreU32(bytes, static_cast<std::uint32_t>(record.packedSize));
+        AppendU32(bytes, record.crc);
+        AppendU32(bytes, static_cast<std::uint32_t>(record.unpackedSize));
+        AppendU32(bytes, static_cast<std::uint32_t>(record.packedSize));
     }
-    StoreU32(bytes, Crc32(0, bytes.data(), bytes.size()));
+    AppendU32(bytes, Crc32(0, bytes.data(), bytes.size()));
     return bytes;
 }
 

@@ -1,9 +1,9 @@
 #include "package/resource.hpp"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
+#include "common/little_endian.hpp"
 #include "common/strings.hpp"
 #include "package/catalogue.hpp"
 #include "common/text.hpp"
@@ -34,25 +34,10 @@ constexpr std::size_t kNextEntryAt = 116;
 constexpr std::int32_t kStreamLengthField = 4;
 constexpr std::size_t kCopyBlock = 2048;
 
-std::uint16_t LoadU16(std::span<const std::uint8_t> bytes, std::size_t at) {
-    return static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8));
-}
-
-std::int32_t LoadI32(std::span<const std::uint8_t> bytes, std::size_t at) {
-    const std::uint32_t value = std::uint32_t{bytes[at]} | (std::uint32_t{bytes[at + 1]} << 8) |
-                                (std::uint32_t{bytes[at + 2]} << 16) | (std::uint32_t{bytes[at + 3]} << 24);
-    return static_cast<std::int32_t>(value);
-}
-
-void StoreU16(std::span<std::uint8_t> bytes, std::size_t at, std::uint16_t value) {
-    bytes[at] = static_cast<std::uint8_t>(value);
-    bytes[at + 1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void StoreI32(std::span<std::uint8_t> bytes, std::size_t at, std::int32_t value) {
-    const auto bits = static_cast<std::uint32_t>(value);
-    for (std::size_t i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(bits >> (8 * i));
-}
+using common::LoadI32;
+using common::LoadU16;
+using common::StoreI32;
+using common::StoreU16;
 
 void StoreText(std::span<std::uint8_t> bytes, std::size_t at, std::string_view text) {
     bytes[at] = static_cast<std::uint8_t>(text.size());
@@ -60,12 +45,6 @@ void StoreText(std::span<std::uint8_t> bytes, std::size_t at, std::string_view t
 }
 
 std::string Text(std::int64_t value) { return std::to_string(value); }
-
-std::string Hex(std::uint32_t value) {
-    std::array<char, 11> text{};
-    std::snprintf(text.data(), text.size(), "%08X", value);
-    return text.data();
-}
 
 // "entry 3" before the entry is read, "entry 3 "name" at offset 400" after.
 std::string Place(std::size_t place) { return "entry " + Text(static_cast<std::int64_t>(place)); }
@@ -156,7 +135,7 @@ void CheckAgainstCatalogue(const TResourceEntry& entry, std::uint32_t crc, const
                            Text(expected.unpackedSize));
     }
     if (crc != expected.crc) {
-        throw DamagedEntry(at + "CRC-32 " + Hex(crc) + " of its stream differs from the catalogue's " + Hex(expected.crc));
+        throw DamagedEntry(at + "CRC-32 " + CrcText(crc) + " of its stream differs from the catalogue's " + CrcText(expected.crc));
     }
 }
 

@@ -42,12 +42,6 @@ std::string TestEntry(platform::File& file, const TResourceEntry& entry, Progres
     return {};
 }
 
-std::string Hex(std::uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(value));
-    return text;
-}
-
 // Pairs the entries with the catalogue's records: each entry takes the first record
 // of its name (letter case ignored) that no earlier entry took, so entries of the
 // same name match their records in chain order.
@@ -80,8 +74,8 @@ private:
                                                 const package::CatalogueRecord& listed) {
         std::vector<std::string> problems;
         if (actual.crc != listed.crc) {
-            problems.push_back("packed data differ from the catalogue (CRC-32 " + Hex(actual.crc) +
-                               ", the catalogue has " + Hex(listed.crc) + ")");
+            problems.push_back("packed data differ from the catalogue (CRC-32 " + package::CrcText(actual.crc) +
+                               ", the catalogue has " + package::CrcText(listed.crc) + ")");
         }
         CompareSize(problems, "unpacked", actual.unpackedSize, listed.unpackedSize);
         CompareSize(problems, "packed", actual.packedSize, listed.packedSize);
