@@ -130,5 +130,8 @@ numbered label_check
 # The demo package: an abort, the happy path to the started application, and a
 # second run over a file in use.
 . "$here/demo_install.sh"
+# Over that installation: an abort during the copy of a file in use, and two damaged
+# packages; each leaves the installed file as it was.
+. "$here/interrupted.sh"
 
 exit $status
