@@ -19,9 +19,6 @@ constexpr std::uint16_t kVersion = 1;
 constexpr std::size_t kFrontSize = 8;  // magic, version, record count
 constexpr std::size_t kCrcSize = 4;
 constexpr std::size_t kRecordNumbers = 12;  // CRC-32 and the two sizes
-// The links of the entry chain: FirstEntry in the header, NextEntry in an entry.
-constexpr std::int64_t kFirstEntryAt = 164;
-constexpr std::int64_t kNextEntryAt = 116;
 constexpr std::size_t kReadBlock = 16384;
 
 using common::AppendU16;
@@ -257,7 +254,8 @@ bool RemoveCatalogue(platform::FileSystem& fs, TResourceClass& volume) {
     // The header, or the entry before it, ends the chain again (-1); then the file
     // is cut where the catalogue's stream begins.
     const std::size_t count = dir.Offsets.size();
-    file->Seek(count == 1 ? kFirstEntryAt : dir.Offsets[count - 2] + kNextEntryAt);
+    file->Seek(count == 1 ? static_cast<std::int64_t>(kFirstEntryAt)
+                        : dir.Offsets[count - 2] + static_cast<std::int64_t>(kNextEntryAt));
     WriteAll(*file, std::array<std::uint8_t, 4>{0xFF, 0xFF, 0xFF, 0xFF}, volume.PackagePath());
     file->Truncate(dir.Entries.back().DataOffset);
     file->Close();

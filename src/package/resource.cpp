@@ -21,14 +21,12 @@ constexpr std::string_view kDescription = "Quill07 Instalation...";
 constexpr std::size_t kMagicAt = 0;
 constexpr std::size_t kFlagsAt = 81;  // two bytes, both 1 in a new package
 constexpr std::size_t kDescriptionAt = 83;
-constexpr std::size_t kFirstEntryAt = 164;
 
 // Entry fields.
 constexpr std::size_t kUnpackedSizeAt = 84;
 constexpr std::size_t kFileVersionAt = 88;
 constexpr std::size_t kDataOffsetAt = 108;
 constexpr std::size_t kPackedSizeAt = 112;
-constexpr std::size_t kNextEntryAt = 116;
 
 // The length field at the start of every LZH stream.
 constexpr std::int32_t kStreamLengthField = 4;

@@ -40,6 +40,9 @@ public:
 };
 
 inline constexpr std::size_t kHeaderSize = 168;
+// Where the chain's links lie: FirstEntry in the header, NextEntry in an entry.
+inline constexpr std::size_t kFirstEntryAt = 164;
+inline constexpr std::size_t kNextEntryAt = 116;
 inline constexpr std::size_t kEntrySize = 124;
 inline constexpr std::size_t kMaxEntries = 128;
 inline constexpr std::size_t kMaxEntryName = 80;
