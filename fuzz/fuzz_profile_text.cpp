@@ -9,12 +9,12 @@
 #include <string_view>
 #include <vector>
 
-#include "common/ini_file.hpp"
+#include "profile/ini_file.hpp"
 
 namespace {
 
-using instalator::common::FindProfileValue;
-using instalator::common::WithProfileValue;
+using instalator::profile::FindProfileValue;
+using instalator::profile::WithProfileValue;
 
 std::string_view Trim(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t");

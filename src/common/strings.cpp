@@ -1,12 +1,9 @@
 #include "common/strings.hpp"
 
 #include "common/errors.hpp"
-#include "platform/file_system.hpp"
 
 namespace instalator::common {
 namespace {
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 std::size_t LastSeparator(std::string_view path) { return path.find_last_of("\\/:"); }
 
@@ -46,17 +43,6 @@ std::string DirectoryPart(std::string_view path) {
 std::string CommandWord(std::string_view path) {
     if (path.find_first_of(" \t") == std::string_view::npos) return std::string(path);
     return "\"" + std::string(path) + "\"";
-}
-
-void MakePath(platform::FileSystem& fs, std::string_view path) {
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        if (!IsSeparator(path[i])) continue;
-        try {
-            fs.CreateDirectory(LeftText(path, static_cast<std::int32_t>(i + 1)));
-        } catch (const IoError&) {
-            // An existing directory, a drive root or an invalid name: carry on.
-        }
-    }
 }
 
 }  // namespace instalator::common

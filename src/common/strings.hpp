@@ -6,10 +6,6 @@
 #include <string>
 #include <string_view>
 
-namespace instalator::platform {
-class FileSystem;
-}
-
 namespace instalator::common {
 
 // Count blanks; empty for 0 or less.
@@ -30,9 +26,5 @@ std::string DirectoryPart(std::string_view path);
 // A path as one word of a command line: in quotation marks when it holds a blank or
 // a tab, as it is otherwise. Windows paths cannot hold quotation marks.
 std::string CommandWord(std::string_view path);
-// Creates the directory named by the text up to every "\" (and "/") of path, in
-// order; failures (it exists, a drive root, an invalid name) are ignored. Text after
-// the last separator is not created.
-void MakePath(platform::FileSystem& fs, std::string_view path);
 
 }  // namespace instalator::common

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/ini_file.hpp"
+#include "profile/ini_file.hpp"
 #include "package/catalogue.hpp"
 #include "package/resource.hpp"
 #include "platform/forms.hpp"
@@ -55,7 +55,7 @@ struct InstallerState {
     // TempDir + "Setup.lst", empty when the package holds no script.
     std::string ScriptFileName;
     // The installation script, open for the whole run.
-    std::unique_ptr<common::TIniFile> ScriptIni;
+    std::unique_ptr<profile::TIniFile> ScriptIni;
     // Directory of the installer executable, ending in "\".
     std::string SourceDir;
     std::int32_t PrgSpaceNeeded = 0;

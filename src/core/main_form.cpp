@@ -113,7 +113,7 @@ void TMain::FormCreate() {
         run_.EndInstaller();
     }
     state.ScriptFileName = state.SetupPackage->ExtractToTemp("Setup.lst");
-    state.ScriptIni = std::make_unique<common::TIniFile>(run_.Machine.files, state.ScriptFileName);
+    state.ScriptIni = std::make_unique<profile::TIniFile>(run_.Machine.files, state.ScriptFileName);
     SubTitle.SetText(state.ScriptIni->ReadText("Application", "Title", kDefaultTitle));
     SupTitle.SetText(state.ScriptIni->ReadText("Application", "Title", kDefaultTitle));
     Timer1.SetEnabled(true);

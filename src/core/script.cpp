@@ -26,41 +26,41 @@ std::string SplashKey(std::int32_t volume, std::int32_t file) {
     return ItemKey(volume, suffix);
 }
 
-std::string ScriptTitle(const common::TIniFile& script) { return script.ReadText(kApplication, "Title", "Quill07"); }
+std::string ScriptTitle(const profile::TIniFile& script) { return script.ReadText(kApplication, "Title", "Quill07"); }
 
-std::string ScriptTargetDir(const common::TIniFile& script) {
+std::string ScriptTargetDir(const profile::TIniFile& script) {
     return script.ReadText(kApplication, "TargetDir", "C:\\MyApp");
 }
 
-std::string ScriptGroup(const common::TIniFile& script) { return script.ReadText(kApplication, "Group", ""); }
+std::string ScriptGroup(const profile::TIniFile& script) { return script.ReadText(kApplication, "Group", ""); }
 
-std::int32_t ScriptPrgSpace(const common::TIniFile& script) { return script.ReadNumber(kApplication, "PrgSpace", 0); }
+std::int32_t ScriptPrgSpace(const profile::TIniFile& script) { return script.ReadNumber(kApplication, "PrgSpace", 0); }
 
-std::int32_t ScriptWinSpace(const common::TIniFile& script) { return script.ReadNumber(kApplication, "WinSpace", 0); }
+std::int32_t ScriptWinSpace(const profile::TIniFile& script) { return script.ReadNumber(kApplication, "WinSpace", 0); }
 
-std::string ScriptShell(const common::TIniFile& script) { return script.ReadText(kApplication, "Shell", ""); }
+std::string ScriptShell(const profile::TIniFile& script) { return script.ReadText(kApplication, "Shell", ""); }
 
-std::string ScriptUninstall(const common::TIniFile& script) { return script.ReadText(kApplication, "Uninstall", ""); }
+std::string ScriptUninstall(const profile::TIniFile& script) { return script.ReadText(kApplication, "Uninstall", ""); }
 
-void WriteScriptGroup(common::TIniFile& script, std::string_view group) {
+void WriteScriptGroup(profile::TIniFile& script, std::string_view group) {
     if (!group.empty()) script.WriteText(kApplication, "Group", group);
 }
 
-std::int32_t VolumeCount(const common::TIniFile& script) { return script.ReadNumber(kResources, "Count", 0); }
+std::int32_t VolumeCount(const profile::TIniFile& script) { return script.ReadNumber(kResources, "Count", 0); }
 
-std::string VolumeName(const common::TIniFile& script, std::int32_t volume) {
+std::string VolumeName(const profile::TIniFile& script, std::int32_t volume) {
     return script.ReadText(kResources, ItemKey(volume), "");
 }
 
-bool VolumeRewrite(const common::TIniFile& script, std::int32_t volume) {
+bool VolumeRewrite(const profile::TIniFile& script, std::int32_t volume) {
     return common::LowerCase(script.ReadText(kResources, ItemKey(volume, "Rewrite"), "true")) == "true";
 }
 
-std::int32_t VolumeFileCount(const common::TIniFile& script, std::string_view section) {
+std::int32_t VolumeFileCount(const profile::TIniFile& script, std::string_view section) {
     return script.ReadNumber(section, "Count", 0);
 }
 
-ScriptItem ReadScriptItem(const common::TIniFile& script, std::string_view section, std::int32_t file) {
+ScriptItem ReadScriptItem(const profile::TIniFile& script, std::string_view section, std::int32_t file) {
     ScriptItem item;
     item.Name = script.ReadText(section, ItemKey(file), "");
     item.Dest = script.ReadText(section, ItemKey(file, "Dest"), "");
@@ -72,13 +72,13 @@ ScriptItem ReadScriptItem(const common::TIniFile& script, std::string_view secti
     return item;
 }
 
-std::string SplashPicture(const common::TIniFile& script, std::int32_t volume, std::int32_t file) {
+std::string SplashPicture(const profile::TIniFile& script, std::int32_t volume, std::int32_t file) {
     return script.ReadText(kSplash, SplashKey(volume, file), "");
 }
 
-std::int32_t InstallRegCount(const common::TIniFile& script) { return script.ReadNumber(kInstallReg, "Count", 0); }
+std::int32_t InstallRegCount(const profile::TIniFile& script) { return script.ReadNumber(kInstallReg, "Count", 0); }
 
-std::string InstallRegItem(const common::TIniFile& script, std::int32_t item) {
+std::string InstallRegItem(const profile::TIniFile& script, std::int32_t item) {
     return script.ReadText(kInstallReg, ItemKey(item), "");
 }
 

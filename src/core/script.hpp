@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/ini_file.hpp"
+#include "profile/ini_file.hpp"
 
 namespace instalator::core {
 
@@ -28,31 +28,31 @@ struct ScriptItem {
 };
 
 // [Application]
-std::string ScriptTitle(const common::TIniFile& script);
-std::string ScriptTargetDir(const common::TIniFile& script);
-std::string ScriptGroup(const common::TIniFile& script);
-std::int32_t ScriptPrgSpace(const common::TIniFile& script);
-std::int32_t ScriptWinSpace(const common::TIniFile& script);
-std::string ScriptShell(const common::TIniFile& script);
-std::string ScriptUninstall(const common::TIniFile& script);
+std::string ScriptTitle(const profile::TIniFile& script);
+std::string ScriptTargetDir(const profile::TIniFile& script);
+std::string ScriptGroup(const profile::TIniFile& script);
+std::int32_t ScriptPrgSpace(const profile::TIniFile& script);
+std::int32_t ScriptWinSpace(const profile::TIniFile& script);
+std::string ScriptShell(const profile::TIniFile& script);
+std::string ScriptUninstall(const profile::TIniFile& script);
 // Writes [Application] Group, only when group is not empty.
-void WriteScriptGroup(common::TIniFile& script, std::string_view group);
+void WriteScriptGroup(profile::TIniFile& script, std::string_view group);
 
 // [Resources]
-std::int32_t VolumeCount(const common::TIniFile& script);
-std::string VolumeName(const common::TIniFile& script, std::int32_t volume);
+std::int32_t VolumeCount(const profile::TIniFile& script);
+std::string VolumeName(const profile::TIniFile& script, std::int32_t volume);
 // Item<b>Rewrite is "true" in any letter case (the default).
-bool VolumeRewrite(const common::TIniFile& script, std::int32_t volume);
+bool VolumeRewrite(const profile::TIniFile& script, std::int32_t volume);
 
 // The section named after a volume.
-std::int32_t VolumeFileCount(const common::TIniFile& script, std::string_view section);
-ScriptItem ReadScriptItem(const common::TIniFile& script, std::string_view section, std::int32_t file);
+std::int32_t VolumeFileCount(const profile::TIniFile& script, std::string_view section);
+ScriptItem ReadScriptItem(const profile::TIniFile& script, std::string_view section, std::int32_t file);
 
 // [Splash]
-std::string SplashPicture(const common::TIniFile& script, std::int32_t volume, std::int32_t file);
+std::string SplashPicture(const profile::TIniFile& script, std::int32_t volume, std::int32_t file);
 
 // [InstallReg]
-std::int32_t InstallRegCount(const common::TIniFile& script);
-std::string InstallRegItem(const common::TIniFile& script, std::int32_t item);
+std::int32_t InstallRegCount(const profile::TIniFile& script);
+std::string InstallRegItem(const profile::TIniFile& script, std::int32_t item);
 
 }  // namespace instalator::core

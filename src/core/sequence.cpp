@@ -48,7 +48,7 @@ void CheckDrive(Installer& run, char letter, std::int32_t needed) {
 void ShowStatus(Installer& run, std::u8string_view text) { run.Windows.MessageR->ShowStatus(common::Cp1250(text)); }
 
 void ChooseGroup(Installer& run) {
-    common::TIniFile& script = *run.State.ScriptIni;
+    profile::TIniFile& script = *run.State.ScriptIni;
     dialogs::TGrupa& grupa = *run.Windows.Grupa;
     grupa.GRP.SetText(script.ReadText("Application", "Group", ""));
     grupa.ShowModal();

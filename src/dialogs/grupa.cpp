@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "common/errors.hpp"
-#include "common/reg_ini_file.hpp"
+#include "profile/reg_ini_file.hpp"
 #include "common/text.hpp"
 #include "dialogs/confirm_abort.hpp"
 #include "dialogs/dialog_look.hpp"
@@ -47,7 +47,7 @@ TGrupa::TGrupa(core::Installer& run)
 }
 
 void TGrupa::FormShow() {
-    const common::TRegIniFile explorer(run_.Machine.registry, "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer");
+    const profile::TRegIniFile explorer(run_.Machine.registry, "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer");
     const std::string programs = explorer.ReadText("Shell Folders", "Programs", "");
     std::vector<platform::DirectoryEntry> entries;
     try {

@@ -5,6 +5,7 @@
 #include "common/text.hpp"
 #include "dialogs/confirm_abort.hpp"
 #include "dialogs/dialog_look.hpp"
+#include "platform/file_system.hpp"
 
 namespace instalator::dialogs {
 
@@ -62,7 +63,7 @@ void TSelectDirectory::BitBtn1Click() {
     const int answer = run_.App.MessageBox(
         common::Cp1250(u8"Wskazany katalog nie istnieje !. Czy chcesz go utworzyć ?"), "Instalator", platform::kMbYesNo);
     if (answer != platform::kIdYes) return;
-    common::MakePath(run_.Machine.files, target);
+    platform::MakePath(run_.Machine.files, target);
     if (IsExistingDirectory(system, target)) {
         Close();
         return;

@@ -13,6 +13,7 @@
 #include "dialogs/select_dir.hpp"
 #include "install/install_file.hpp"
 #include "package/resource.hpp"
+#include "platform/file_system.hpp"
 #include "platform/image.hpp"
 #include "platform/ui.hpp"
 
@@ -42,7 +43,7 @@ std::string WithBackslash(std::string path) {
 
 // Opens volume b, asking for the next diskette while it is missing.
 void OpenVolume(core::Installer& run, package::TResourceClass& volume, std::int32_t b) {
-    const common::TIniFile& script = *run.State.ScriptIni;
+    const profile::TIniFile& script = *run.State.ScriptIni;
     while (!volume.OpenPackage(run.State.SourceDir + core::VolumeName(script, b))) {
         const int answer = run.App.MessageBox(common::Cp1250(u8"Proszę włożyć kolejną dyskietkę..."),
                                               "Kolejna dyskietka", platform::kMbOkCancel);
@@ -93,13 +94,13 @@ void AddBytesDone(core::InstallerState& state, std::int32_t size) {
 
 void InstallItem(core::Installer& run, package::TResourceClass& volume, std::int32_t b, const std::string& section,
                  std::int32_t d) {
-    const common::TIniFile& script = *run.State.ScriptIni;
+    const profile::TIniFile& script = *run.State.ScriptIni;
     const std::string picture = core::SplashPicture(script, b, d);
     if (!picture.empty()) ShowPicture(run, picture);
 
     const core::ScriptItem item = core::ReadScriptItem(script, section, d);
     const std::string directory = DestinationDirectory(run, item.Dest);
-    common::MakePath(run.Machine.files, directory);
+    platform::MakePath(run.Machine.files, directory);
     const std::string destPath = directory + item.Name;
     if (item.Shell == 1) RecordShortCut(run, item, destPath);
 
@@ -122,7 +123,7 @@ std::string DestinationDirectory(core::Installer& run, std::string_view dest) {
 }
 
 void InstallResources(core::Installer& run) {
-    const common::TIniFile& script = *run.State.ScriptIni;
+    const profile::TIniFile& script = *run.State.ScriptIni;
     package::TResourceClass volume(run.Machine.files, run.TempDir);
     const std::int32_t count = core::VolumeCount(script);
     for (std::int32_t b = 1; b <= count; ++b) {

@@ -11,6 +11,7 @@
 #include "dialogs/copying.hpp"
 #include "package/catalogue.hpp"
 #include "package/resource.hpp"
+#include "platform/file_system.hpp"
 #include "platform/ui.hpp"
 #include "system/install_reg_append.hpp"
 #include "system/rename_queue.hpp"
@@ -28,7 +29,7 @@ bool IsLibrary(const std::string& path) {
 void MakeDirectoryOf(core::Installer& run, const std::string& path) {
     std::string directory = common::DirectoryPart(path);
     if (common::RightText(directory, 1) != "\\") directory += '\\';
-    common::MakePath(run.Machine.files, directory);
+    platform::MakePath(run.Machine.files, directory);
 }
 
 void RemoveIfThere(platform::FileSystem& files, const std::string& path) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace instalator::platform {
@@ -62,5 +63,10 @@ public:
 
 // The file system of the machine this process runs on, addressed with host paths.
 FileSystem& HostFileSystem();
+
+// Creates the directory named by the text up to every "\" (and "/") of path, in
+// order; failures (it exists, a drive root, an invalid name) are ignored. Text after
+// the last separator is not created.
+void MakePath(FileSystem& fs, std::string_view path);
 
 }  // namespace instalator::platform

@@ -5,7 +5,7 @@
 namespace instalator::system {
 
 void ProcessInstallReg(core::Installer& run) {
-    const common::TIniFile& script = *run.State.ScriptIni;
+    const profile::TIniFile& script = *run.State.ScriptIni;
     const std::int32_t count = core::InstallRegCount(script);
     for (std::int32_t item = 1; item <= count; ++item) RegisterLibrary(run, core::InstallRegItem(script, item));
 }

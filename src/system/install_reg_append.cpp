@@ -5,7 +5,7 @@
 namespace instalator::system {
 
 void AppendInstallReg(core::Installer& run, const std::string& libraryPath) {
-    common::TIniFile& script = *run.State.ScriptIni;
+    profile::TIniFile& script = *run.State.ScriptIni;
     const std::int32_t number = core::InstallRegCount(script) + 1;
     script.WriteText("InstallReg", core::ItemKey(number), libraryPath);
     script.WriteNumber("InstallReg", "Count", number);

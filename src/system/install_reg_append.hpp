@@ -10,7 +10,7 @@ namespace instalator::system {
 
 // [InstallReg] Item<Count+1> = libraryPath, then Count = Count+1, in the script copy;
 // items the script lists in advance keep their numbers. A failed write throws
-// common::ProfileError.
+// profile::ProfileError.
 void AppendInstallReg(core::Installer& run, const std::string& libraryPath);
 
 }  // namespace instalator::system

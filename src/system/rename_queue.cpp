@@ -1,6 +1,6 @@
 #include "system/rename_queue.hpp"
 
-#include "common/ini_file.hpp"
+#include "profile/ini_file.hpp"
 
 namespace instalator::system {
 
@@ -11,7 +11,7 @@ std::string WinInitPath(core::Installer& run) {
 }
 
 void QueueRename(core::Installer& run, const std::string& destination, const std::string& source) {
-    common::TIniFile winInit(run.Machine.files, WinInitPath(run));
+    profile::TIniFile winInit(run.Machine.files, WinInitPath(run));
     winInit.WriteText("Rename", destination, source);
     // Refused on systems that only read WinInit.ini; the line above serves them.
     run.Machine.shell.QueueReplaceOnReboot(destination, source);

@@ -15,7 +15,7 @@ std::string WinInitPath(core::Installer& run);
 // the line destination=source in [Rename] of WinInit.ini (a line for the same
 // destination gets the new source; other lines stay), and the system's own
 // replace-on-reboot queue (the only one NT-family systems read). Then sets
-// RestartNeeded. A failed write of WinInit.ini throws common::ProfileError before
+// RestartNeeded. A failed write of WinInit.ini throws profile::ProfileError before
 // anything else is done.
 void QueueRename(core::Installer& run, const std::string& destination, const std::string& source);
 

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "common/errors.hpp"
-#include "common/reg_ini_file.hpp"
+#include "profile/reg_ini_file.hpp"
 #include "system/uninstall_entry.hpp"
 #include "system/uninstall_log.hpp"
 
@@ -13,7 +13,7 @@ namespace {
 // The per-user Start-menu Programs folder as the shell publishes it; empty when the
 // value is missing (links then go below the root of the current drive).
 std::string ProgramsFolder(core::Installer& run) {
-    const common::TRegIniFile explorer(run.Machine.registry, "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer");
+    const profile::TRegIniFile explorer(run.Machine.registry, "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer");
     return explorer.ReadText("Shell Folders", "Programs", "");
 }
 

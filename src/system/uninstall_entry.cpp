@@ -1,6 +1,6 @@
 #include "system/uninstall_entry.hpp"
 
-#include "common/reg_ini_file.hpp"
+#include "profile/reg_ini_file.hpp"
 #include "common/strings.hpp"
 #include "core/main_form.hpp"
 #include "core/script.hpp"
@@ -24,7 +24,7 @@ void RegisterUninstaller(core::Installer& run) {
     const std::string logPath = UninstallLogPath(run);
     CreateShortCut(run, run.State.ShortCutList[0].Group, "Odinstaluj.lnk", uninstaller, CommandWord(logPath));
 
-    common::TRegIniFile registry(run.Machine.registry, "");
+    profile::TRegIniFile registry(run.Machine.registry, "");
     registry.SetRoot(platform::RootKey::LocalMachine);
     // When the key cannot be opened, the write below reports the subkey it could not create.
     registry.OpenKey(kUninstallKey, true);

@@ -19,7 +19,7 @@ inline constexpr const char* kUninstallSubKey = "Quill07 HTML Editor";
 // Editor: DisplayName = the product title on the main window, UnInstallString = the
 // uninstaller's path, a blank, the log's path. A path that holds a blank is put in
 // quotation marks (in the link's argument too), so that the command splits into the
-// program and one argument. Throws common::RegistryError when the key or a value
+// program and one argument. Throws profile::RegistryError when the key or a value
 // cannot be written (a value written before stays), platform::ShellError without a
 // shell-link object (then nothing is written to the registry).
 void RegisterUninstaller(core::Installer& run);

@@ -1,6 +1,6 @@
 #include "system/uninstall_log.hpp"
 
-#include "common/ini_file.hpp"
+#include "profile/ini_file.hpp"
 #include "core/main_form.hpp"
 #include "core/script.hpp"
 #include "dialogs/select_dir.hpp"
@@ -18,7 +18,7 @@ std::string UninstallLogPath(core::Installer& run) {
 }
 
 void LogInstalledFile(core::Installer& run, const std::string& destPath, bool reg) {
-    common::TIniFile log(run.Machine.files, UninstallLogPath(run));
+    profile::TIniFile log(run.Machine.files, UninstallLogPath(run));
     log.WriteText(kApplication, "Title", run.Windows.Main->SubTitle.Text());
     const std::int32_t number = log.ReadNumber(kApplication, "Count", 0) + 1;
     if (log.ReadNumber(destPath, "Item", 0) != 0) return;
@@ -32,7 +32,7 @@ void LogInstalledFile(core::Installer& run, const std::string& destPath, bool re
 }
 
 void LogShortCut(core::Installer& run, const std::string& linkPath, const std::string& groupFolder) {
-    common::TIniFile log(run.Machine.files, UninstallLogPath(run));
+    profile::TIniFile log(run.Machine.files, UninstallLogPath(run));
     const std::int32_t number = log.ReadNumber(kShortCuts, "Count", 0) + 1;
     const std::string section = "ShortCut" + std::to_string(number);
     log.WriteText(section, "Name", linkPath);

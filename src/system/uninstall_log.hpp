@@ -17,7 +17,7 @@ std::string UninstallLogPath(core::Installer& run);
 // destPath is already recorded (letter case ignored), adds the record [ItemN] with
 // the path, whether a file is there now and the registration flag, its reverse index
 // [destPath] Item=N, and [Application] Count=N. A failed write throws
-// common::ProfileError; records written before it stay.
+// profile::ProfileError; records written before it stay.
 void LogInstalledFile(core::Installer& run, const std::string& destPath, bool reg);
 
 // Adds the record [ShortCutN] with the link's path and its group folder and sets

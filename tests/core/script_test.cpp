@@ -10,12 +10,12 @@
 namespace instalator::core {
 namespace {
 
-common::TIniFile ScriptWith(testing::ScratchDir& dir, const std::string& text) {
+profile::TIniFile ScriptWith(testing::ScratchDir& dir, const std::string& text) {
     const std::string path = (dir.path() / "Setup.lst").string();
     auto file = platform::HostFileSystem().Open(path, platform::OpenMode::Create);
     file->Write(text.data(), text.size());
     file->Close();
-    return common::TIniFile(platform::HostFileSystem(), path);
+    return profile::TIniFile(platform::HostFileSystem(), path);
 }
 
 TEST(ScriptTest, KeyNamesJoinWordNumberAndSuffix) {
@@ -28,7 +28,7 @@ TEST(ScriptTest, KeyNamesJoinWordNumberAndSuffix) {
 
 TEST(ScriptTest, EmptyScriptGivesTheDefaults) {
     testing::ScratchDir dir;
-    const common::TIniFile script = ScriptWith(dir, "");
+    const profile::TIniFile script = ScriptWith(dir, "");
     EXPECT_EQ(ScriptTitle(script), "Quill07");
     EXPECT_EQ(ScriptTargetDir(script), "C:\\MyApp");
     EXPECT_EQ(ScriptGroup(script), "");
@@ -50,7 +50,7 @@ TEST(ScriptTest, EmptyScriptGivesTheDefaults) {
 
 TEST(ScriptTest, ReadsEveryKeyOfAVolumeItem) {
     testing::ScratchDir dir;
-    const common::TIniFile script = ScriptWith(dir,
+    const profile::TIniFile script = ScriptWith(dir,
         "[Resources]\r\nCount=0x2\r\nItem1=Setup1.res\r\nItem2=Setup2.res\r\nItem2Rewrite=no\r\n"
         "[setup2.RES]\r\nCount=3\r\nItem3=Help.txt\r\nItem3Dest=Doc\r\nItem3Shell=2\r\nItem3Link=Help.lnk\r\n"
         "Item3File=C:\\VIEW.EXE\r\nItem3Parameter=/r\r\nItem3Reg=1\r\n"
@@ -80,14 +80,14 @@ TEST(ScriptTest, RewriteIsTrueInAnyLetterCaseOnly) {
     };
     for (const auto& [value, expected] : cases) {
         testing::ScratchDir dir;
-        const common::TIniFile script = ScriptWith(dir, std::string("[Resources]\r\nItem1Rewrite=") + value + "\r\n");
+        const profile::TIniFile script = ScriptWith(dir, std::string("[Resources]\r\nItem1Rewrite=") + value + "\r\n");
         EXPECT_EQ(VolumeRewrite(script, 1), expected) << "\"" << value << "\"";
     }
 }
 
 TEST(ScriptTest, GroupIsWrittenOnlyWhenNotEmpty) {
     testing::ScratchDir dir;
-    common::TIniFile script = ScriptWith(dir, "[Application]\r\nGroup=Stara\r\n");
+    profile::TIniFile script = ScriptWith(dir, "[Application]\r\nGroup=Stara\r\n");
     WriteScriptGroup(script, "");
     EXPECT_EQ(ScriptGroup(script), "Stara");
     WriteScriptGroup(script, "Nowa grupa");

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/reg_ini_file.hpp"
+#include "profile/reg_ini_file.hpp"
 #include "common/strings.hpp"
 #include "common/text.hpp"
 #include "core/sequence.hpp"
@@ -256,7 +256,7 @@ TEST(SequenceTest, GroupIsWrittenBackWhenNotEmpty) {
         w.Steps({Step::Close("TGrupa"), Step::Answer(kIdNo)});
         w.Run();
         EXPECT_EQ(w.Ui().EventsOf(Event::Kind::ShownModal).at(2)->form.Control("GRP").text, c.shown);
-        common::TIniFile written(w.m.machine.files, "C:\\WINDOWS\\TEMP\\Setup.lst");
+        profile::TIniFile written(w.m.machine.files, "C:\\WINDOWS\\TEMP\\Setup.lst");
         EXPECT_EQ(written.ReadText("Application", "Group", ""), c.written);
     }
 }
@@ -302,7 +302,7 @@ TEST(SequenceTest, AFailedGroupWriteEndsThroughTheErrorBox) {
     EXPECT_EQ(testing::ModalForms(w.Ui()), (Names{"TMakeSure", "TSelectDirectory", "TGrupa"}));
     EXPECT_EQ(testing::ShownForms(w.Ui()), (Names{"TMain"}));
     w.m.machine.files.Unlock(scriptCopy);
-    EXPECT_EQ(common::TIniFile(w.m.machine.files, scriptCopy).ReadText("Application", "Group", ""), "Kalamarz");
+    EXPECT_EQ(profile::TIniFile(w.m.machine.files, scriptCopy).ReadText("Application", "Group", ""), "Kalamarz");
     const auto boxes = w.Ui().EventsOf(Event::Kind::MessageBox);
     ASSERT_EQ(boxes.size(), 2u);  // the creation question, then the error
     EXPECT_EQ(boxes[1]->text, "Unable to write to " + scriptCopy + ".");
@@ -348,8 +348,8 @@ TEST(SequenceTest, WholeRunsFromWelcomeToFinish) {
             "[Setup1.res]\r\nCount=2\r\nItem1=App.exe\r\nItem2=Odinstaluj.exe\r\n" +
             c.extra;
         Wizard w(script, true, true, {{"App.exe", "program"}, {"Odinstaluj.exe", "uninstaller"}});
-        common::MakePath(w.m.machine.files, "C:\\MENU\\");
-        common::TRegIniFile(w.m.machine.registry, "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer")
+        platform::MakePath(w.m.machine.files, "C:\\MENU\\");
+        profile::TRegIniFile(w.m.machine.registry, "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer")
             .WriteText("Shell Folders", "Programs", "C:\\MENU");
         w.Steps(ThroughDialogs());
         w.Steps({Step::Click("TFinish", "DoStart"), Step::Click("TFinish", "BitBtn2")});
@@ -426,8 +426,8 @@ TEST(SequenceTest, ACloseRequestToTheMainWindowEndsTheRunWithNothingInstalled) {
 // directory that was confirmed.
 TEST(SequenceTest, DialogsWithoutACloseButtonIgnoreCloseRequests) {
     Wizard w(kProduct, true, true, {{"App.exe", "program"}});
-    common::MakePath(w.m.machine.files, "C:\\MENU\\");
-    common::TRegIniFile(w.m.machine.registry, "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer")
+    platform::MakePath(w.m.machine.files, "C:\\MENU\\");
+    profile::TRegIniFile(w.m.machine.registry, "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer")
         .WriteText("Shell Folders", "Programs", "C:\\MENU");
     w.Steps({Step::Close("TMakeSure").During("TMakeSure"), Step::Close("TFinish"), Step::Click("TMakeSure", "SpeedButton1"),
              Step::Type("TSelectDirectory", "SelectedDir", "Q:\\Brak\\Dysku"), Step::Close("TSelectDirectory"),

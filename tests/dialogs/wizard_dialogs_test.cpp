@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "common/reg_ini_file.hpp"
+#include "profile/reg_ini_file.hpp"
 #include "common/strings.hpp"
 #include "common/text.hpp"
 #include "core/main_form.hpp"
@@ -173,13 +173,13 @@ TEST(GrupaTest, ListsOnlyPlainGroupFolders) {
         InstallerMachine m;
         testing::PrepareWizard(m, "[Application]\r\n");
         for (const char* dir : {"C:\\MENU\\Biuro\\", "C:\\MENU\\.ukryty\\", "C:\\MENU\\Tylko do odczytu\\"}) {
-            common::MakePath(m.machine.files, dir);
+            platform::MakePath(m.machine.files, dir);
         }
-        common::MakePath(m.machine.files, Cp1250(u8"C:\\MENU\\Gry i zabawy\\"));
+        platform::MakePath(m.machine.files, Cp1250(u8"C:\\MENU\\Gry i zabawy\\"));
         m.machine.files.SetAttributes("C:\\MENU\\Tylko do odczytu", 0x11);
         m.Write("C:\\MENU\\czytaj.txt", "plik");
         if (!c.programs.empty()) {
-            common::TRegIniFile(m.machine.registry, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer")
+            profile::TRegIniFile(m.machine.registry, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer")
                 .WriteText("Shell Folders", "Programs", c.programs);
         }
         m.machine.ui.AddStep(Step::Click("TGrupa", "BitBtn1"));

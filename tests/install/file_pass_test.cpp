@@ -11,7 +11,7 @@
 #include <span>
 #include <sstream>
 
-#include "common/ini_file.hpp"
+#include "profile/ini_file.hpp"
 #include "common/text.hpp"
 #include "core/main_form.hpp"
 #include "core/progress.hpp"
@@ -52,11 +52,11 @@ std::string OneVolume(const std::string& items, const std::string& more = "") {
 }
 
 std::string ScriptValue(InstallerMachine& m, const char* section, const std::string& key) {
-    return common::TIniFile(m.machine.files, "C:\\WINDOWS\\TEMP\\Setup.lst").ReadText(section, key, "-");
+    return profile::TIniFile(m.machine.files, "C:\\WINDOWS\\TEMP\\Setup.lst").ReadText(section, key, "-");
 }
 
 std::string LogValue(InstallerMachine& m, const std::string& section, const char* key) {
-    return common::TIniFile(m.machine.files, "C:\\APP\\Setup.uni").ReadText(section, key, "-");
+    return profile::TIniFile(m.machine.files, "C:\\APP\\Setup.uni").ReadText(section, key, "-");
 }
 
 TEST(FilePassTest, ReplacesAnExistingFileOnlyByANewerPackedVersion) {
@@ -366,7 +366,7 @@ TEST(FilePassTest, OkOnThePromptReadsTheVolumeNameAgain) {
             {{"One.txt", "one"}});
     m.MakePackage("C:\\DIST\\Other.res", {{"Two.txt", "other"}});
     m.machine.ui.AddStep(Step::Answer(platform::kIdOk, [&m] {
-        common::TIniFile(m.machine.files, "C:\\WINDOWS\\TEMP\\Setup.lst").WriteText("Resources", "Item2", "Other.res");
+        profile::TIniFile(m.machine.files, "C:\\WINDOWS\\TEMP\\Setup.lst").WriteText("Resources", "Item2", "Other.res");
     }));
     RunEngine(m, [](core::Installer& run) { InstallResources(run); });
     EXPECT_EQ(Boxes(m.machine.ui).size(), 1U);

@@ -16,7 +16,7 @@ platform::RunOutcome RunEngine(InstallerMachine& m, const std::function<void(cor
         // As the sequence does first: the main window's timer must not start it while
         // a dialog of the test waits.
         run.Windows.Main->Timer1.SetEnabled(false);
-        common::MakePath(platform.files, target);
+        platform::MakePath(platform.files, target);
         run.Windows.SelectDirectory->SelectedDir.SetText(target);
         body(run);
         return 0;

@@ -14,12 +14,12 @@ InstallerMachine::InstallerMachine() {
         std::filesystem::create_directories(dir);
         machine.files.MapDrive(drive, dir);
     }
-    common::MakePath(machine.files, kTempDir);
+    platform::MakePath(machine.files, kTempDir);
     machine.system.SetEnvironmentVariable("temp", "C:\\WINDOWS\\TEMP");
 }
 
 void InstallerMachine::Write(const std::string& path, const std::string& text) {
-    common::MakePath(machine.files, path);
+    platform::MakePath(machine.files, path);
     auto file = machine.files.Open(path, platform::OpenMode::Create);
     file->Write(text.data(), text.size());
     file->Close();
@@ -34,7 +34,7 @@ std::string InstallerMachine::Read(const std::string& path) {
 
 void InstallerMachine::MakePackage(const std::string& path, const std::map<std::string, std::string>& entries) {
     package::TResourceClass package(machine.files, kTempDir);
-    common::MakePath(machine.files, path);
+    platform::MakePath(machine.files, path);
     if (!package.CreatePackage(path)) throw std::runtime_error("cannot create package " + path);
     for (const auto& [name, content] : entries) {
         const std::string source = "C:\\PACKSRC\\" + name;

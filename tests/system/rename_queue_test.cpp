@@ -28,7 +28,7 @@ TEST(RenameQueueTest, WritesTheLineQueuesTheRenameAndAsksForARestart) {
         SCOPED_TRACE(c.name);
         InstallerMachine m;
         m.PrepareInstaller("");
-        common::MakePath(m.machine.files, c.windows + "\\");
+        platform::MakePath(m.machine.files, c.windows + "\\");
         m.machine.system.SetWindowsDirectory(c.windows);
         bool before = true;
         bool after = false;

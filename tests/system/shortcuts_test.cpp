@@ -7,8 +7,8 @@
 #include <functional>
 #include <optional>
 
-#include "common/ini_file.hpp"
-#include "common/reg_ini_file.hpp"
+#include "profile/ini_file.hpp"
+#include "profile/reg_ini_file.hpp"
 #include "common/strings.hpp"
 #include "core/installer.hpp"
 #include "dialogs/select_dir.hpp"
@@ -55,9 +55,9 @@ Result InstallIconsOn(InstallerMachine& m, const Scene& setup) {
     if (setup.programs) {
         m.machine.registry.SetValue(RootKey::CurrentUser, kExplorer + "\\Shell Folders", "Programs", platform::kRegSz,
                                     *setup.programs + std::string(1, '\0'));
-        if (setup.programsExists) common::MakePath(m.machine.files, *setup.programs + "\\");
+        if (setup.programsExists) platform::MakePath(m.machine.files, *setup.programs + "\\");
     }
-    common::MakePath(m.machine.files, setup.targetDir);
+    platform::MakePath(m.machine.files, setup.targetDir);
     m.PrepareInstaller(setup.script);
     Result result;
     m.machine.Run([&](platform::Platform& platform) {
@@ -138,7 +138,7 @@ TEST(ShortcutsTest, GroupFolderFollowsTheProgramsValue) {
         setup.script = "[Application]\r\nTitle=Q\r\n";
         setup.programs = c.programs;
         setup.shortcuts = {{c.group, "Q.lnk", "C:\\APP\\Q.EXE", ""}};
-        if (c.group == "Akcesoria") common::MakePath(m.machine.files, kPrograms + "\\Akcesoria\\");
+        if (c.group == "Akcesoria") platform::MakePath(m.machine.files, kPrograms + "\\Akcesoria\\");
         const Result r = InstallIconsOn(m, setup);
         ASSERT_FALSE(r.error) << *r.error;
         ExpectLink(m, c.foundAt, {"C:\\APP\\Q.EXE", "", "C:\\APP\\"});
@@ -187,7 +187,7 @@ TEST(UninstallEntryTest, UninstallerIsStartedWithTheLogWhateverTheBlanks) {
         // In the group of the first shortcut, the last record of the log.
         const std::string link = kPrograms + "\\Grupa 1\\Odinstaluj.lnk";
         ExpectLink(m, link, {c.targetDir + "UNINST.EXE", c.linkArguments, c.targetDir});
-        const common::TIniFile log(m.machine.files, c.targetDir + "Setup.uni");
+        const profile::TIniFile log(m.machine.files, c.targetDir + "Setup.uni");
         EXPECT_EQ(log.ReadNumber("ShortCuts", "Count", 0), 3);
         EXPECT_EQ(log.ReadText("ShortCut3", "Name", ""), link);
         EXPECT_EQ(log.ReadText("ShortCut3", "Directory", ""), kPrograms + "\\Grupa 1");

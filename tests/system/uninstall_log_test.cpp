@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/ini_file.hpp"
+#include "profile/ini_file.hpp"
 #include "core/main_form.hpp"
 #include "dialogs/select_dir.hpp"
 #include "support/engine_run.hpp"
@@ -67,7 +67,7 @@ TEST(UninstallLogTest, AFailedWriteIsTheProfileError) {
         core::Installer run(platform);
         run.CreateWindows();
         run.Windows.SelectDirectory->SelectedDir.SetText("C:\\APP\\");
-        EXPECT_THROW(LogInstalledFile(run, "C:\\APP\\A.EXE", false), common::ProfileError);
+        EXPECT_THROW(LogInstalledFile(run, "C:\\APP\\A.EXE", false), profile::ProfileError);
         return 0;
     });
     EXPECT_EQ(outcome.end, platform::RunOutcome::End::Returned);

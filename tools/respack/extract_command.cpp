@@ -62,7 +62,7 @@ Selection SelectNamed(const package::TResourceClass& pkg, const std::vector<std:
 
 void EnsureDirectory(platform::FileSystem& fs, const std::string& dir) {
     if (fs.DirectoryExists(dir)) return;
-    common::MakePath(fs, dir + fs.Separator());
+    platform::MakePath(fs, dir + fs.Separator());
     if (!fs.DirectoryExists(dir)) throw common::IoError(common::kPathNotFound, dir);
 }
 

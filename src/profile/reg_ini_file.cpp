@@ -1,6 +1,6 @@
-#include "common/reg_ini_file.hpp"
+#include "profile/reg_ini_file.hpp"
 
-namespace instalator::common {
+namespace instalator::profile {
 
 using platform::KeyAccess;
 using platform::RegistryKey;
@@ -49,4 +49,4 @@ std::unique_ptr<RegistryKey> TRegIniFile::Reach(std::string_view path, bool crea
     return create ? base->CreateSubKey(below) : base->OpenSubKey(below, access);
 }
 
-}  // namespace instalator::common
+}  // namespace instalator::profile

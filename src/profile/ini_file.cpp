@@ -1,4 +1,4 @@
-#include "common/ini_file.hpp"
+#include "profile/ini_file.hpp"
 
 #include <charconv>
 #include <memory>
@@ -7,7 +7,14 @@
 #include "common/text.hpp"
 #include "platform/file_system.hpp"
 
-namespace instalator::common {
+namespace instalator::profile {
+
+using common::IntToText;
+using common::IoError;
+using common::kDiskWriteError;
+using common::kFileNotFound;
+using common::kPathNotFound;
+using common::SameText;
 namespace {
 
 constexpr std::string_view kBlanks = " \t";
@@ -223,4 +230,4 @@ void TIniFile::WriteFlag(std::string_view section, std::string_view key, bool va
 
 void TIniFile::FailWrite() const { throw ProfileError("Unable to write to " + path_); }
 
-}  // namespace instalator::common
+}  // namespace instalator::profile

@@ -10,12 +10,12 @@
 #include "common/errors.hpp"
 #include "platform/registry.hpp"
 
-namespace instalator::common {
+namespace instalator::profile {
 
 // A registry key that could not be created or a value that could not be stored.
-class RegistryError : public Error {
+class RegistryError : public common::Error {
 public:
-    using Error::Error;
+    using common::Error::Error;
 };
 
 // Paths of keys and sections that begin with "\" are taken from the root key, any
@@ -50,4 +50,4 @@ private:
     std::unique_ptr<platform::RegistryKey> key_;  // the open key; none after a failed OpenKey
 };
 
-}  // namespace instalator::common
+}  // namespace instalator::profile

@@ -1,4 +1,4 @@
-#include "common/ini_file.hpp"
+#include "profile/ini_file.hpp"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,10 @@
 #include "platform/file_system.hpp"
 #include "support/scratch_dir.hpp"
 
-namespace instalator::common {
+namespace instalator::profile {
 namespace {
+
+using namespace common;
 
 using testing::ScratchDir;
 
@@ -340,4 +342,4 @@ TEST(IniFile, FailedWritesKeepTheOldFile) {
 }
 
 }  // namespace
-}  // namespace instalator::common
+}  // namespace instalator::profile

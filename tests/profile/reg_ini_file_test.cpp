@@ -1,4 +1,4 @@
-#include "common/reg_ini_file.hpp"
+#include "profile/reg_ini_file.hpp"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,10 @@
 #include "common/text.hpp"
 #include "platform/memory_registry.hpp"
 
-namespace instalator::common {
+namespace instalator::profile {
 namespace {
+
+using namespace common;
 
 using platform::KeyProtection;
 using platform::MemoryRegistry;
@@ -158,4 +160,4 @@ TEST(RegIniFile, FailuresRaiseTheirMessagesAndStoreNothing) {
 }
 
 }  // namespace
-}  // namespace instalator::common
+}  // namespace instalator::profile

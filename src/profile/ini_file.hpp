@@ -25,12 +25,12 @@ namespace instalator::platform {
 class FileSystem;
 }
 
-namespace instalator::common {
+namespace instalator::profile {
 
 // A profile file that could not be written.
-class ProfileError : public Error {
+class ProfileError : public common::Error {
 public:
-    using Error::Error;
+    using common::Error::Error;
 };
 
 // The value of key in section of profile text, as the profile reader gives it (blanks
@@ -80,4 +80,4 @@ private:
     std::string path_;
 };
 
-}  // namespace instalator::common
+}  // namespace instalator::profile
