@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing (scripts/setup.sh), then
+#   0. the layer check: no #include in src/ goes up the folders' order
+#      (scripts/check-layers.sh),
 #   1. the unit tests of the native Debug build (with the library's assertions),
 #   2. the same tests under AddressSanitizer and UndefinedBehaviorSanitizer,
 #   3. the Windows build, with respack.exe, Setup.exe and the demo product exercised
@@ -81,6 +83,16 @@ run_fuzzers() {  # seconds per target
   done
 }
 
+run_layer_check() {
+  if bash scripts/check-layers.sh; then
+    passed=$((passed + 1)); summary+=("layers: no include goes up")
+  else
+    fail_stage "layers: scripts/check-layers.sh"
+  fi
+}
+
+echo "== layer order of src/ =="
+run_layer_check
 if bash scripts/setup.sh; then
   echo "== unit tests =="
   run_unit_tests native

@@ -1,10 +1,11 @@
 #pragma once
 // One run of the installer: the machine it runs on, the toolkit application, the
 // installer-wide state and the nine windows, all living from the start of the
-// process to its end. RunInstaller is the process entry shared by Setup.exe and the
-// headless tests.
+// process to its end. The windows are created, and the installation sequence hooked
+// to the main window's timer, by the layer that knows them all (setup/).
 
 #include <array>
+#include <functional>
 #include <map>
 #include <cstdint>
 #include <memory>
@@ -68,7 +69,8 @@ struct InstallerState {
     std::array<ShortCutEntry, kMaxShortCuts> ShortCutList{};
 };
 
-// The windows of the run, created by RunInstaller in this order.
+// The windows of the run, in the order they are created. Made and destroyed where
+// every window's class is known (setup/).
 struct Windows {
     std::unique_ptr<TMain> Main;
     std::unique_ptr<dialogs::TMakeSure> MakeSure;
@@ -101,19 +103,15 @@ public:
     // The integrity catalogues of the package volumes read so far, by volume path and
     // the catalogue entry's place.
     std::map<std::string, package::Catalogue> Catalogues;
+    // What the first tick of the main window's timer runs: the whole installation,
+    // which ends the installer and never returns.
+    std::function<void(Installer&)> Sequence;
     // Declared last: the windows go before the application they belong to.
     core::Windows Windows;
 
-    // Creates the nine windows hidden, in order (TMain first; each one's FormCreate
-    // runs as it is created).
-    void CreateWindows();
     // Ends the message loop and the process at once with exit code 0. Nothing after
     // it runs; nothing done so far is undone.
     [[noreturn]] void EndInstaller() { App.EndInstaller(); }
 };
-
-// The process entry: sets the application title, creates the windows and runs the
-// message loop; returns the exit code 0 when the loop ends by itself.
-int RunInstaller(platform::Platform& machine);
 
 }  // namespace instalator::core

@@ -5,7 +5,6 @@
 
 #include "common/strings.hpp"
 #include "common/text.hpp"
-#include "core/sequence.hpp"
 
 namespace instalator::core {
 namespace {
@@ -125,6 +124,9 @@ void TMain::FormResize() {
     MakerInfo1.SetBounds({15, height - MakerInfo1.Height() - 40, MakerInfo1.Width(), MakerInfo1.Height()});
 }
 
-void TMain::Timer1Timer() { core::Timer1Timer(run_); }
+void TMain::Timer1Timer() {
+    if (run_.Sequence) run_.Sequence(run_);
+    run_.EndInstaller();
+}
 
 }  // namespace instalator::core

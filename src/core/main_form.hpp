@@ -46,7 +46,7 @@ public:
 
     void FormCreate();
     void FormResize();
-    // Runs the installation (core::Timer1Timer); never returns.
+    // Runs the installation sequence hooked to the run; never returns.
     [[noreturn]] void Timer1Timer();
 };
 

@@ -6,7 +6,7 @@
 #include "common/strings.hpp"
 #include "common/text.hpp"
 #include "core/main_form.hpp"
-#include "core/progress.hpp"
+#include "install/progress.hpp"
 #include "core/script.hpp"
 #include "dialogs/confirm_abort.hpp"
 #include "dialogs/informations.hpp"
@@ -60,7 +60,7 @@ void ShowPicture(core::Installer& run, const std::string& name) {
     dialogs::TInformations& window = *run.Windows.Informations;
     const std::string path = run.State.SetupPackage->ExtractToTemp(name);
     window.Dest.SetImage(platform::LoadBmp(run.Machine.files, path));
-    const std::int64_t below = core::Nearest(main.Height() * (1.0L / 6));
+    const std::int64_t below = install::Nearest(main.Height() * (1.0L / 6));
     window.SetBounds(
         {main.Left() + 8, main.Top() + static_cast<int>(below), window.Dest.Width(), window.Dest.Height()});
     window.Show();
@@ -83,7 +83,7 @@ bool ShouldInstall(core::Installer& run, std::int32_t b, const std::string& dest
                    const package::FileVersion& packed) {
     if (!run.Machine.files.FileExists(destPath)) return true;
     if (!core::VolumeRewrite(*run.State.ScriptIni, b)) return false;
-    const package::FileVersion existing = run.Machine.system.FileVersion(destPath);
+    const package::FileVersion existing = package::ReadFileVersion(run.Machine.files, destPath);
     return existing == package::FileVersion{} || packed > existing;
 }
 

@@ -6,7 +6,7 @@
 #include "common/strings.hpp"
 #include "common/text.hpp"
 #include "core/main_form.hpp"
-#include "core/progress.hpp"
+#include "install/progress.hpp"
 #include "dialogs/confirm_abort.hpp"
 #include "dialogs/copying.hpp"
 #include "package/catalogue.hpp"
@@ -110,7 +110,7 @@ Attempt Unpack(core::Installer& run, const std::string& volumeName, const std::s
     core::TMain& main = *run.Windows.Main;
     main.IOFailed = false;
     package::TResourceClass volume(run.Machine.files, run.TempDir);
-    volume.SetProgress([&run](std::int32_t written) { core::UpdateProgress(run, written); });
+    volume.SetProgress([&run](std::int32_t written) { install::UpdateProgress(run, written); });
     volume.OpenPackage(run.State.SourceDir + volumeName);
     const package::TResourceEntry entry = volume.FindEntry(label);
     main.FileTotal = entry.UnpackedSize;

@@ -300,7 +300,7 @@ FileVersion ReadFileVersion(platform::File& file) {
 
 FileVersion ReadFileVersion(platform::FileSystem& fs, const std::string& path) {
     try {
-        const std::unique_ptr<platform::File> file = fs.Open(path, platform::OpenMode::Read);
+        const std::unique_ptr<platform::File> file = fs.Open(path, platform::OpenMode::ReadShared);
         return ReadVersion(*file);
     } catch (const common::IoError&) {
         return {};

@@ -17,6 +17,10 @@ enum class OpenMode {
     Read,       // existing file, reading only
     ReadWrite,  // existing file, reading and writing
     Create,     // create or truncate, reading and writing
+    // Existing file, reading only, while other programs go on reading, writing,
+    // renaming or deleting it: a file another program holds open for writing (a log
+    // it keeps writing, say) still opens, as long as that program shares it for reading.
+    ReadShared,
 };
 
 // An open file. Closing happens in the destructor; Close() reports a failure to

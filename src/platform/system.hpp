@@ -9,7 +9,6 @@
 #include <string>
 #include <string_view>
 
-#include "package/version.hpp"
 
 namespace instalator::platform {
 
@@ -33,10 +32,6 @@ public:
     // name an existing directory (the current directory then stays).
     virtual std::string CurrentDirectory() = 0;
     virtual bool SetCurrentDirectory(const std::string& path) = 0;
-
-    // The fixed file version of an executable or library; all zeros when the file has
-    // none or cannot be read.
-    virtual package::FileVersion FileVersion(const std::string& path) = 0;
 };
 
 }  // namespace instalator::platform

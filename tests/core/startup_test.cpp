@@ -8,6 +8,7 @@
 #include "core/installer.hpp"
 #include "core/main_form.hpp"
 #include "dialogs/select_dir.hpp"
+#include "setup/run_installer.hpp"
 #include "support/installer_machine.hpp"
 
 namespace instalator::core {
@@ -35,7 +36,7 @@ StartedRun StartOnly(InstallerMachine& m) {
     m.machine.Run([&](platform::Platform& platform) {
         Installer run(platform);
         run.App.SetTitle(std::string(kApplicationTitle));
-        run.CreateWindows();
+        setup::CreateWindows(run);
         seen.sourceDir = run.State.SourceDir;
         seen.scriptFileName = run.State.ScriptFileName;
         seen.subTitle = run.Windows.Main->SubTitle.Text();

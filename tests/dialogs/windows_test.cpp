@@ -13,6 +13,7 @@
 #include "dialogs/make_sure.hpp"
 #include "dialogs/message_r.hpp"
 #include "dialogs/restart_me.hpp"
+#include "setup/run_installer.hpp"
 #include "support/installer_machine.hpp"
 
 namespace instalator::dialogs {
@@ -115,7 +116,7 @@ void WithWindows(const std::function<void(core::Installer&)>& check) {
     m.PrepareInstaller("[Application]\r\n");
     m.machine.Run([&](platform::Platform& platform) {
         core::Installer run(platform);
-        run.CreateWindows();
+        setup::CreateWindows(run);
         check(run);
         return 0;
     });

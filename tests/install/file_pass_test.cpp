@@ -14,7 +14,7 @@
 #include "profile/ini_file.hpp"
 #include "common/text.hpp"
 #include "core/main_form.hpp"
-#include "core/progress.hpp"
+#include "install/progress.hpp"
 #include "dialogs/informations.hpp"
 #include "dialogs/select_dir.hpp"
 #include "install/file_pass.hpp"
@@ -307,7 +307,7 @@ TEST(FilePassTest, ASplashPictureComesFromTheStartupPackage) {
         const dialogs::TInformations& window = *run.Windows.Informations;
         bounds = window.Bounds();
         visible = window.Visible();
-        expected = {main.Left() + 8, main.Top() + static_cast<int>(core::Nearest(main.Height() / 6.0L)),
+        expected = {main.Left() + 8, main.Top() + static_cast<int>(install::Nearest(main.Height() / 6.0L)),
                     window.Dest.Width(), window.Dest.Height()};
     });
     EXPECT_TRUE(visible);

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "common/errors.hpp"
+#include "package/version.hpp"
 #include "platform/headless/machine.hpp"
 #include "support/scratch_dir.hpp"
 
@@ -155,8 +156,8 @@ TEST(HeadlessSystemTest, ReadsFileVersionsThroughItsDrives) {
     std::filesystem::create_directories(scratch.path() / "WINDOWS" / "SYSTEM");
     std::filesystem::copy_file(std::string(INSTALATOR_TEST_DATA) + "/pe/app32.exe",
                                scratch.path() / "WINDOWS" / "SYSTEM" / "App32.exe");
-    EXPECT_EQ(machine.system.FileVersion("c:\\windows\\system\\APP32.EXE"), (package::FileVersion{1, 2, 3, 4}));
-    EXPECT_EQ(machine.system.FileVersion("C:\\WINDOWS\\SYSTEM\\missing.dll"), package::FileVersion{});
+    EXPECT_EQ(package::ReadFileVersion(machine.files, "c:\\windows\\system\\APP32.EXE"), (package::FileVersion{1, 2, 3, 4}));
+    EXPECT_EQ(package::ReadFileVersion(machine.files, "C:\\WINDOWS\\SYSTEM\\missing.dll"), package::FileVersion{});
 }
 
 }  // namespace

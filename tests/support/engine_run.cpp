@@ -4,6 +4,7 @@
 #include "core/main_form.hpp"
 #include "common/text.hpp"
 #include "dialogs/select_dir.hpp"
+#include "setup/run_installer.hpp"
 
 namespace instalator::testing {
 
@@ -12,7 +13,7 @@ platform::RunOutcome RunEngine(InstallerMachine& m, const std::function<void(cor
     return m.machine.Run([&](platform::Platform& platform) {
         core::Installer run(platform);
         run.App.SetTitle(std::string(core::kApplicationTitle));
-        run.CreateWindows();
+        setup::CreateWindows(run);
         // As the sequence does first: the main window's timer must not start it while
         // a dialog of the test waits.
         run.Windows.Main->Timer1.SetEnabled(false);

@@ -5,6 +5,7 @@
 #include "common/strings.hpp"
 #include "core/installer.hpp"
 #include "package/resource.hpp"
+#include "setup/run_installer.hpp"
 
 namespace instalator::testing {
 
@@ -48,6 +49,6 @@ void InstallerMachine::PrepareInstaller(const std::string& script) {
     machine.system.SetExecutablePath("C:\\DIST\\SETUP.EXE");
 }
 
-platform::RunOutcome InstallerMachine::RunInstaller() { return machine.Run(core::RunInstaller); }
+platform::RunOutcome InstallerMachine::RunInstaller() { return machine.Run(setup::RunInstaller); }
 
 }  // namespace instalator::testing

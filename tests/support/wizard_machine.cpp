@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "core/main_form.hpp"
+#include "setup/run_installer.hpp"
 
 namespace instalator::testing {
 namespace {
@@ -54,7 +55,7 @@ platform::RunOutcome RunWithWindows(InstallerMachine& m, const std::function<voi
     return m.machine.Run([&](platform::Platform& platform) {
         core::Installer run(platform);
         run.App.SetTitle(std::string(core::kApplicationTitle));
-        run.CreateWindows();
+        setup::CreateWindows(run);
         // As the sequence does first: the main window's timer must not start it while
         // a dialog of the test waits.
         run.Windows.Main->Timer1.SetEnabled(false);

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "core/installer.hpp"
+#include "setup/run_installer.hpp"
 #include "system/install_reg.hpp"
 #include "system/install_reg_append.hpp"
 #include "support/installer_machine.hpp"
@@ -23,7 +24,7 @@ void WithRun(InstallerMachine& m, const std::string& script, const std::function
     m.PrepareInstaller(script);
     m.machine.Run([&](platform::Platform& platform) {
         core::Installer run(platform);
-        run.CreateWindows();
+        setup::CreateWindows(run);
         body(run);
         return 0;
     });

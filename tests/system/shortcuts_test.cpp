@@ -12,6 +12,7 @@
 #include "common/strings.hpp"
 #include "core/installer.hpp"
 #include "dialogs/select_dir.hpp"
+#include "setup/run_installer.hpp"
 #include "system/shortcuts.hpp"
 #include "system/uninstall_entry.hpp"
 #include "support/installer_machine.hpp"
@@ -62,7 +63,7 @@ Result InstallIconsOn(InstallerMachine& m, const Scene& setup) {
     Result result;
     m.machine.Run([&](platform::Platform& platform) {
         core::Installer run(platform);
-        run.CreateWindows();
+        setup::CreateWindows(run);
         run.Windows.SelectDirectory->SelectedDir.SetText(setup.targetDir);
         for (const ShortCutEntry& entry : setup.shortcuts) run.State.ShortCutList[run.State.ShortCutCount++] = entry;
         try {

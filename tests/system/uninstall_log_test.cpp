@@ -6,6 +6,7 @@
 #include "profile/ini_file.hpp"
 #include "core/main_form.hpp"
 #include "dialogs/select_dir.hpp"
+#include "setup/run_installer.hpp"
 #include "support/engine_run.hpp"
 #include "system/uninstall_log.hpp"
 
@@ -65,7 +66,7 @@ TEST(UninstallLogTest, AFailedWriteIsTheProfileError) {
     m.machine.files.Lock(kLog);
     const auto outcome = m.machine.Run([&](platform::Platform& platform) {
         core::Installer run(platform);
-        run.CreateWindows();
+        setup::CreateWindows(run);
         run.Windows.SelectDirectory->SelectedDir.SetText("C:\\APP\\");
         EXPECT_THROW(LogInstalledFile(run, "C:\\APP\\A.EXE", false), profile::ProfileError);
         return 0;

@@ -20,6 +20,7 @@
 
 #include "common/text.hpp"
 #include "package/version.hpp"
+#include "platform/file_system.hpp"
 #include "platform/pixel_canvas.hpp"
 #include "platform/win32/gdi_canvas.hpp"
 #include "platform/win32/picture.hpp"
@@ -34,6 +35,11 @@ using instalator::platform::Color;
 using instalator::platform::Image;
 using instalator::platform::PixelCanvas;
 namespace win32 = instalator::platform::win32;
+
+// The file version as the installer reads it from the host's files.
+instalator::package::FileVersion InstallerFileVersion(const std::string& path) {
+    return instalator::package::ReadFileVersion(instalator::platform::HostFileSystem(), path);
+}
 
 int number = 0;
 int failures = 0;
@@ -275,8 +281,8 @@ void SystemChecks() {
                          instalator::common::SameText(system.CurrentDirectory(), windows);
     system.SetCurrentDirectory(before);
     Report(moved && refused, "the current directory changes to an existing directory only");
-    Report(system.FileVersion(system.SystemDirectory() + "\\kernel32.dll").major > 0 &&
-               system.FileVersion(path) == instalator::package::FileVersion{},
+    Report(InstallerFileVersion(system.SystemDirectory() + "\\kernel32.dll").major > 0 &&
+               InstallerFileVersion(path) == instalator::package::FileVersion{},
            "a system library has a file version, this program none");
 }
 
@@ -329,7 +335,7 @@ void VersionChecks() {
             if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
             const std::string path = directory + name;
             if (!IsPeImage(path)) continue;
-            const auto backend = system.FileVersion(path);
+            const auto backend = InstallerFileVersion(path);
             const auto expected = SystemFileVersion(path);
             ++compared;
             if (!(expected == instalator::package::FileVersion{})) ++versioned;
@@ -355,7 +361,7 @@ void HeldVersionCheck() {
     ::CopyFileW(win32::Wide(library).c_str(), copy.c_str(), FALSE);
     const HANDLE held = ::CreateFileW(copy.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                       nullptr, OPEN_EXISTING, 0, nullptr);
-    const auto version = system.FileVersion(win32::Narrow(copy.c_str()));
+    const auto version = InstallerFileVersion(win32::Narrow(copy.c_str()));
     const auto expected = SystemFileVersion(library);
     if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
     ::DeleteFileW(copy.c_str());

@@ -25,6 +25,7 @@
 #include "platform/win32/win32_shell.hpp"
 #include "platform/win32/win32_system.hpp"
 #include "platform/win32/win32_ui.hpp"
+#include "setup/run_installer.hpp"
 
 namespace {
 
@@ -43,7 +44,7 @@ void LoadPictures(core::Installer& run) {
 int Show(platform::Platform& machine, const std::string& name, bool modal) {
     core::Installer run(machine);
     run.App.SetTitle(std::string(core::kApplicationTitle));
-    run.CreateWindows();
+    setup::CreateWindows(run);
     run.Windows.Main->Timer1.SetEnabled(false);
     LoadPictures(run);
     run.App.MainForm()->Show();

@@ -214,10 +214,11 @@ void HeadlessFileSystem::CheckUnlocked(const std::string& path) const {
 
 std::unique_ptr<File> HeadlessFileSystem::Open(const std::string& path, OpenMode mode) {
     const std::string host = HostPath(path);
-    if (mode != OpenMode::Read) CheckUnlocked(path);
+    const bool writes = mode == OpenMode::ReadWrite || mode == OpenMode::Create;
+    if (writes) CheckUnlocked(path);
     auto file = UnderWindowsName(path, [&] { return HostFileSystem().Open(host, mode); });
     InjectedFaults faults;
-    if (mode != OpenMode::Read) {
+    if (writes) {
         faults.storesNothing = TakeFailure(failingWrites_, LockKey(host));
         faults.closeFails = TakeFailure(failingCloses_, LockKey(host));
     }

@@ -37,8 +37,4 @@ std::optional<std::int64_t> HeadlessSystem::FreeDiskSpace(const std::string& roo
     return set == freeSpace_.end() ? std::optional<std::int64_t>(kDefaultFreeSpace) : set->second;
 }
 
-package::FileVersion HeadlessSystem::FileVersion(const std::string& path) {
-    return package::ReadFileVersion(files_, path);
-}
-
 }  // namespace instalator::platform

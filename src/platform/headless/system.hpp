@@ -32,7 +32,6 @@ public:
     std::optional<std::int64_t> FreeDiskSpace(const std::string& root) override;
     std::string CurrentDirectory() override { return files_.CurrentDirectory(); }
     bool SetCurrentDirectory(const std::string& path) override { return files_.ChangeDirectory(path); }
-    package::FileVersion FileVersion(const std::string& path) override;
 
 private:
     HeadlessFileSystem& files_;

@@ -118,7 +118,8 @@ public:
     std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override {
         int flags = O_CLOEXEC;
         switch (mode) {
-        case OpenMode::Read: flags |= O_RDONLY; break;
+        case OpenMode::Read:
+        case OpenMode::ReadShared: flags |= O_RDONLY; break;
         case OpenMode::ReadWrite: flags |= O_RDWR; break;
         case OpenMode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
         }

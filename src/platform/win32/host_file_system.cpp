@@ -6,7 +6,6 @@
 #include "common/errors.hpp"
 #include "common/text.hpp"
 #include "platform/file_system.hpp"
-#include "platform/win32/host_file_system.hpp"
 
 namespace instalator::platform {
 namespace {
@@ -107,16 +106,26 @@ std::unique_ptr<File> OpenFile(const std::string& path, DWORD access, DWORD shar
     return std::make_unique<Win32File>(handle, path);
 }
 
-// Others may read what this process opens, never write it meanwhile.
+// Others may read what this process opens, never write it meanwhile, except for a
+// shared reading. A file being written may be deleted meanwhile (the removal takes
+// effect when it is closed): an unfinished copy is removed as the installer ends.
+DWORD Sharing(OpenMode mode) {
+    switch (mode) {
+    case OpenMode::Read: return FILE_SHARE_READ;
+    case OpenMode::ReadShared: return FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    case OpenMode::ReadWrite:
+    case OpenMode::Create: break;
+    }
+    return FILE_SHARE_READ | FILE_SHARE_DELETE;
+}
+
 class Win32FileSystem final : public FileSystem {
 public:
     std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override {
-        const DWORD access = mode == OpenMode::Read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
+        const bool writes = mode == OpenMode::ReadWrite || mode == OpenMode::Create;
+        const DWORD access = writes ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
         const DWORD disposition = mode == OpenMode::Create ? CREATE_ALWAYS : OPEN_EXISTING;
-        // A file being written may be deleted meanwhile (the removal takes effect when
-        // it is closed): an unfinished copy is removed as the installer ends.
-        const DWORD sharing = mode == OpenMode::Read ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_DELETE;
-        return OpenFile(path, access, sharing, disposition);
+        return OpenFile(path, access, Sharing(mode), disposition);
     }
 
     bool FileExists(const std::string& path) override {
@@ -166,10 +175,6 @@ public:
 FileSystem& HostFileSystem() {
     static Win32FileSystem fs;
     return fs;
-}
-
-std::unique_ptr<File> win32::OpenSharedForReading(const std::string& path) {
-    return OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
 }
 
 }  // namespace instalator::platform

@@ -7,8 +7,6 @@
 #include <string>
 
 #include "common/errors.hpp"
-#include "package/version.hpp"
-#include "platform/win32/host_file_system.hpp"
 #include "platform/win32/wide.hpp"
 
 namespace instalator::platform::win32 {
@@ -85,19 +83,6 @@ std::string Win32System::CurrentDirectory() {
 
 bool Win32System::SetCurrentDirectory(const std::string& path) {
     return ::SetCurrentDirectoryW(Wide(path).c_str()) != 0;
-}
-
-// Read from the file itself, as the headless machine does: importing the system's
-// version functions would make the loader look for version.dll beside Setup.exe
-// before the program can restrict where libraries come from. The file is opened
-// with full sharing: a newer file that another program keeps open for writing must
-// show its version, or it would read as no version at all and be replaced.
-package::FileVersion Win32System::FileVersion(const std::string& path) {
-    try {
-        return package::ReadFileVersion(*OpenSharedForReading(path));
-    } catch (const common::IoError&) {
-        return {};
-    }
 }
 
 }  // namespace instalator::platform::win32

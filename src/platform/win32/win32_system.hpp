@@ -14,7 +14,6 @@ public:
     std::optional<std::int64_t> FreeDiskSpace(const std::string& root) override;
     std::string CurrentDirectory() override;
     bool SetCurrentDirectory(const std::string& path) override;
-    package::FileVersion FileVersion(const std::string& path) override;
 };
 
 }  // namespace instalator::platform::win32

@@ -1,4 +1,5 @@
-// Setup.exe: the installer's process entry on Windows.
+// The process entry of a Windows program: makes the system safe to run in, sets up
+// the machine's Win32 objects and runs the program (platform/program.hpp) on them.
 
 #include "platform/win32/win32_api.hpp"
 #include <objbase.h>
@@ -6,9 +7,9 @@
 #include <exception>
 
 #include "common/text.hpp"
-#include "core/installer.hpp"
 #include "platform/file_system.hpp"
 #include "platform/forms.hpp"
+#include "platform/program.hpp"
 #include "platform/win32/wide.hpp"
 #include "platform/win32/win32_registry.hpp"
 #include "platform/win32/win32_shell.hpp"
@@ -45,13 +46,13 @@ int Run(HINSTANCE instance) {
     platform::win32::Win32Registry registry;
     platform::win32::Win32Shell shell(ui);
     platform::Platform machine{platform::HostFileSystem(), registry, system, ui, shell};
-    return core::RunInstaller(machine);
+    return platform::ProgramMain(machine);
 }
 
 }  // namespace
 
 // An error that escapes outside every event is shown like the toolkit's default
-// error box; the installer ends with exit code 0 on every path.
+// error box; the program's own result is the exit code.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     KeepSystemErrorBoxesAway();
     RestrictLibrarySearch();
@@ -61,7 +62,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         code = Run(instance);
     } catch (const std::exception& error) {
         const std::wstring text = platform::win32::Wide(platform::ErrorBoxText(error.what()));
-        const std::wstring caption = platform::win32::Wide(core::kApplicationTitle);
+        const std::wstring caption = platform::win32::Wide(platform::kProgramTitle);
         ::MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONSTOP);
     }
     ::CoUninitialize();

@@ -6,13 +6,14 @@
 #include <limits>
 
 #include "core/main_form.hpp"
-#include "core/progress.hpp"
+#include "install/progress.hpp"
 #include "dialogs/copying.hpp"
 #include "support/engine_run.hpp"
 
-namespace instalator::core {
+namespace instalator::install {
 namespace {
 
+using core::Installer;
 using platform::Step;
 using testing::InstallerMachine;
 
@@ -85,4 +86,4 @@ TEST(UpdateProgressTest, SetsBothBarsAndPumpsOnlyWhenSizesAreKnown) {
 }
 
 }  // namespace
-}  // namespace instalator::core
+}  // namespace instalator::install

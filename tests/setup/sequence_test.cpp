@@ -7,10 +7,10 @@
 #include "profile/reg_ini_file.hpp"
 #include "common/strings.hpp"
 #include "common/text.hpp"
-#include "core/sequence.hpp"
+#include "setup/sequence.hpp"
 #include "support/wizard_machine.hpp"
 
-namespace instalator::core {
+namespace instalator::setup {
 namespace {
 
 using common::Cp1250;
@@ -375,9 +375,9 @@ TEST(SequenceTest, WholeRunsFromWelcomeToFinish) {
 }
 
 }  // namespace
-}  // namespace instalator::core
+}  // namespace instalator::setup
 
-namespace instalator::core {
+namespace instalator::setup {
 namespace {
 
 const std::string kProduct =
@@ -442,4 +442,4 @@ TEST(SequenceTest, DialogsWithoutACloseButtonIgnoreCloseRequests) {
 }
 
 }  // namespace
-}  // namespace instalator::core
+}  // namespace instalator::setup

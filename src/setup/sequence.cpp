@@ -1,8 +1,8 @@
-#include "core/sequence.hpp"
+#include "setup/sequence.hpp"
 
 #include "common/text.hpp"
 #include "core/main_form.hpp"
-#include "core/progress.hpp"
+#include "install/progress.hpp"
 #include "dialogs/copying.hpp"
 #include "dialogs/finish.hpp"
 #include "dialogs/grupa.hpp"
@@ -16,8 +16,14 @@
 #include "system/install_reg.hpp"
 #include "system/shortcuts.hpp"
 
-namespace instalator::core {
+namespace instalator::setup {
 namespace {
+
+using core::Installer;
+using core::InstallerState;
+using core::TMain;
+using core::Windows;
+using install::Nearest;
 
 // The extended-precision value nearest to one sixth.
 constexpr long double kOneSixth = 1.0L / 6.0L;
@@ -154,4 +160,4 @@ void Timer1Timer(Installer& run) {
     run.EndInstaller();
 }
 
-}  // namespace instalator::core
+}  // namespace instalator::setup

@@ -11,7 +11,7 @@
 #include "core/installer.hpp"
 #include "platform/ui.hpp"
 
-namespace instalator::core {
+namespace instalator::setup {
 
 // What the free-space check adds to every requirement, in bytes.
 inline constexpr std::int64_t kSpaceMargin = 1000000;
@@ -26,7 +26,7 @@ platform::Rect CopyWindowPlace(const platform::Rect& main, int width, int height
 
 // The space question: a Yes/No box with caption "Quill07" and no icon; kIdYes or
 // kIdNo.
-int AskYesNo(Installer& run, const std::string& text);
+int AskYesNo(core::Installer& run, const std::string& text);
 
 // True when free bytes (nothing: the query failed) are fewer than needed plus the
 // margin. A failed query always counts as too little.
@@ -35,9 +35,9 @@ bool SpaceIsShort(std::optional<std::int64_t> freeBytes, std::int32_t needed);
 // Compares the free space against the script's requirements (one check of the sum
 // when the target lies on the system drive, else one per drive) and asks for each
 // shortfall; a No ends the installer.
-void CheckDiskSpace(Installer& run);
+void CheckDiskSpace(core::Installer& run);
 
 // The whole installation; ends the installer and never returns.
-[[noreturn]] void Timer1Timer(Installer& run);
+[[noreturn]] void Timer1Timer(core::Installer& run);
 
-}  // namespace instalator::core
+}  // namespace instalator::setup

@@ -1,11 +1,11 @@
-#include "core/progress.hpp"
+#include "install/progress.hpp"
 
 #include <cmath>
 
 #include "core/main_form.hpp"
 #include "dialogs/copying.hpp"
 
-namespace instalator::core {
+namespace instalator::install {
 
 std::int64_t Nearest(long double x) {
     const long double below = std::floor(x);
@@ -15,8 +15,8 @@ std::int64_t Nearest(long double x) {
     return result;
 }
 
-void UpdateProgress(Installer& run, std::int32_t bytesWritten) {
-    TMain& main = *run.Windows.Main;
+void UpdateProgress(core::Installer& run, std::int32_t bytesWritten) {
+    core::TMain& main = *run.Windows.Main;
     main.FileDone = bytesWritten;
     const std::int32_t total = run.State.TotalSpaceNeeded;
     if (total == 0 || main.FileTotal == 0) return;
@@ -29,4 +29,4 @@ void UpdateProgress(Installer& run, std::int32_t bytesWritten) {
     run.App.ProcessMessages();
 }
 
-}  // namespace instalator::core
+}  // namespace instalator::install

@@ -5,7 +5,7 @@
 
 #include "core/installer.hpp"
 
-namespace instalator::core {
+namespace instalator::install {
 
 // The integer nearest to x; an exact half goes to the even neighbour.
 std::int64_t Nearest(long double x);
@@ -16,6 +16,6 @@ std::int64_t Nearest(long double x);
 // and the whole bar to the share of all bytes so far in the declared space, both in
 // whole percent, then lets pending window messages run (the copy window's abort
 // button is answered there).
-void UpdateProgress(Installer& run, std::int32_t bytesWritten);
+void UpdateProgress(core::Installer& run, std::int32_t bytesWritten);
 
-}  // namespace instalator::core
+}  // namespace instalator::install
