@@ -1,6 +1,7 @@
 #include "core/installer.hpp"
 
 #include "package/temp_dir.hpp"
+#include "profile/reg_ini_file.hpp"
 
 namespace instalator::core {
 namespace {
@@ -12,6 +13,11 @@ std::string TempDirOf(platform::Platform& machine) {
 }
 
 }  // namespace
+
+std::string ProgramsFolder(platform::Registry& registry) {
+    const profile::TRegIniFile explorer(registry, "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer");
+    return explorer.ReadText("Shell Folders", "Programs", "");
+}
 
 Installer::Installer(platform::Platform& machine) : Machine(machine), App(machine.ui), TempDir(TempDirOf(machine)) {}
 

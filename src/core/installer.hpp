@@ -35,8 +35,6 @@ class TMain;
 
 // The caption of the plain message boxes and the name on the taskbar.
 inline constexpr std::string_view kApplicationTitle = "Kalamarz s.c. Instalator";
-// The product title when the script names none.
-inline constexpr std::string_view kDefaultTitle = "Quill07";
 
 // One shortcut collected by the file pass.
 struct ShortCutEntry {
@@ -59,6 +57,14 @@ struct InstallerState {
     std::unique_ptr<profile::TIniFile> ScriptIni;
     // Directory of the installer executable, ending in "\".
     std::string SourceDir;
+    // The product title, [Application] Title of the script, read at start-up.
+    std::string Title;
+    // The target directory as the directory dialog closed with it (ending in "\"
+    // once the user confirmed it); every destination and the log are under it.
+    std::string TargetDir;
+    // The program group of the shortcuts: the script's Group once the group dialog
+    // has closed (the user's choice, or the script's own when the choice is empty).
+    std::string Group;
     std::int32_t PrgSpaceNeeded = 0;
     std::int32_t WinSpaceNeeded = 0;
     std::int32_t TotalSpaceNeeded = 0;
@@ -87,6 +93,10 @@ struct Windows {
     Windows(const Windows&) = delete;
     Windows& operator=(const Windows&) = delete;
 };
+
+// The per-user Start-menu Programs folder as the shell publishes it; empty when the
+// value is missing.
+std::string ProgramsFolder(platform::Registry& registry);
 
 class Installer {
 public:

@@ -5,6 +5,7 @@
 
 #include "common/strings.hpp"
 #include "common/text.hpp"
+#include "core/script.hpp"
 
 namespace instalator::core {
 namespace {
@@ -113,8 +114,9 @@ void TMain::FormCreate() {
     }
     state.ScriptFileName = state.SetupPackage->ExtractToTemp("Setup.lst");
     state.ScriptIni = std::make_unique<profile::TIniFile>(run_.Machine.files, state.ScriptFileName);
-    SubTitle.SetText(state.ScriptIni->ReadText("Application", "Title", kDefaultTitle));
-    SupTitle.SetText(state.ScriptIni->ReadText("Application", "Title", kDefaultTitle));
+    state.Title = ScriptTitle(*state.ScriptIni);
+    SubTitle.SetText(state.Title);
+    SupTitle.SetText(state.Title);
     Timer1.SetEnabled(true);
 }
 

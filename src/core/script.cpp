@@ -26,10 +26,10 @@ std::string SplashKey(std::int32_t volume, std::int32_t file) {
     return ItemKey(volume, suffix);
 }
 
-std::string ScriptTitle(const profile::TIniFile& script) { return script.ReadText(kApplication, "Title", "Quill07"); }
+std::string ScriptTitle(const profile::TIniFile& script) { return script.ReadText(kApplication, "Title", kDefaultTitle); }
 
 std::string ScriptTargetDir(const profile::TIniFile& script) {
-    return script.ReadText(kApplication, "TargetDir", "C:\\MyApp");
+    return script.ReadText(kApplication, "TargetDir", kDefaultTargetDir);
 }
 
 std::string ScriptGroup(const profile::TIniFile& script) { return script.ReadText(kApplication, "Group", ""); }

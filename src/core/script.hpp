@@ -7,9 +7,15 @@
 #include <string>
 #include <string_view>
 
+#include "core/script.hpp"
 #include "profile/ini_file.hpp"
 
 namespace instalator::core {
+
+// The product title when the script names none.
+inline constexpr std::string_view kDefaultTitle = "Quill07";
+// The target directory when the script names none.
+inline constexpr std::string_view kDefaultTargetDir = "C:\\MyApp";
 
 // "Item" + number + suffix: ItemKey(3, "Dest") is "Item3Dest".
 std::string ItemKey(std::int32_t number, std::string_view suffix = {});

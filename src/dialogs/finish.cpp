@@ -1,6 +1,7 @@
 #include "dialogs/finish.hpp"
 
 #include "common/text.hpp"
+#include "core/script.hpp"
 #include "dialogs/dialog_look.hpp"
 #include "dialogs/launch_file.hpp"
 #include "dialogs/select_dir.hpp"
@@ -32,8 +33,7 @@ TFinish::TFinish(core::Installer& run)
 
 void TFinish::BitBtn2Click() {
     if (DoStart.Checked()) {
-        const std::string program = run_.Windows.SelectDirectory->SelectedDir.Text() +
-                                    run_.State.ScriptIni->ReadText("Application", "Shell", "");
+        const std::string program = run_.State.TargetDir + core::ScriptShell(*run_.State.ScriptIni);
         // A directory (an empty Shell value included) is not started.
         if (run_.Machine.files.FileExists(program)) LaunchFile(run_, program, "", "c:\\", kShowNormal);
     }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/errors.hpp"
+#include "core/script.hpp"
 #include "profile/reg_ini_file.hpp"
 #include "common/text.hpp"
 #include "dialogs/confirm_abort.hpp"
@@ -46,9 +47,16 @@ TGrupa::TGrupa(core::Installer& run)
     BitBtn2.OnClick = [this] { BitBtn2Click(); };
 }
 
+void TGrupa::AskGroup() {
+    profile::TIniFile& script = *run_.State.ScriptIni;
+    GRP.SetText(core::ScriptGroup(script));
+    ShowModal();
+    core::WriteScriptGroup(script, GRP.Text());
+    run_.State.Group = core::ScriptGroup(script);
+}
+
 void TGrupa::FormShow() {
-    const profile::TRegIniFile explorer(run_.Machine.registry, "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer");
-    const std::string programs = explorer.ReadText("Shell Folders", "Programs", "");
+    const std::string programs = core::ProgramsFolder(run_.Machine.registry);
     std::vector<platform::DirectoryEntry> entries;
     try {
         entries = run_.Machine.files.ListDirectory(programs + "\\");

@@ -1,5 +1,6 @@
 #pragma once
-// TGrupa: the program-group dialog. The chosen group is the text of GRP.
+// TGrupa: the program-group dialog. The chosen group is the text of GRP; the run
+// takes it when the dialog closes.
 
 #include "core/installer.hpp"
 #include "platform/forms.hpp"
@@ -20,6 +21,9 @@ public:
     platform::ComboBox GRP;
     platform::BitmapButton BitBtn2;
 
+    // Proposes the script's Group, shows the dialog until it closes, writes a
+    // non-empty choice into the script copy and makes the script's Group the run's.
+    void AskGroup();
     // Lists the existing group folders of the Start menu's Programs folder.
     void FormShow();
     // "Przerwij instalację": ends the installer when the user confirms.

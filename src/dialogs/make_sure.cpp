@@ -1,6 +1,7 @@
 #include "dialogs/make_sure.hpp"
 
 #include "common/text.hpp"
+#include "core/script.hpp"
 #include "dialogs/confirm_abort.hpp"
 #include "dialogs/dialog_look.hpp"
 
@@ -38,7 +39,7 @@ std::string WelcomeText(const std::string& title) {
 }
 
 void TMakeSure::FormShow() {
-    MakeInfo.SetText(WelcomeText(run_.State.ScriptIni->ReadText("Application", "Title", core::kDefaultTitle)));
+    MakeInfo.SetText(WelcomeText(run_.State.Title));
 }
 
 void TMakeSure::SpeedButton1Click() { Close(); }

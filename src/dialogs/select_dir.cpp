@@ -3,6 +3,7 @@
 #include "common/errors.hpp"
 #include "common/strings.hpp"
 #include "common/text.hpp"
+#include "core/script.hpp"
 #include "dialogs/confirm_abort.hpp"
 #include "dialogs/dialog_look.hpp"
 #include "platform/file_system.hpp"
@@ -48,9 +49,12 @@ bool IsExistingDirectory(platform::System& system, const std::string& path) {
     return exists;
 }
 
-void TSelectDirectory::FormCreate() {
-    SelectedDir.SetText(run_.State.ScriptIni->ReadText("Application", "TargetDir", kDefaultTargetDir));
+void TSelectDirectory::AskTarget() {
+    ShowModal();
+    run_.State.TargetDir = SelectedDir.Text();
 }
+
+void TSelectDirectory::FormCreate() { SelectedDir.SetText(core::ScriptTargetDir(*run_.State.ScriptIni)); }
 
 void TSelectDirectory::BitBtn1Click() {
     if (common::RightText(SelectedDir.Text(), 1) != "\\") SelectedDir.SetText(SelectedDir.Text() + "\\");

@@ -1,6 +1,6 @@
 #pragma once
-// TSelectDirectory: the target-directory dialog. Its field SelectedDir holds the
-// target directory for the whole run.
+// TSelectDirectory: the target-directory dialog. The directory in its field
+// SelectedDir when it closes is the run's target directory.
 
 #include "core/installer.hpp"
 #include <string>
@@ -9,9 +9,6 @@
 #include "platform/system.hpp"
 
 namespace instalator::dialogs {
-
-// The target directory when the script names none.
-inline constexpr std::string_view kDefaultTargetDir = "C:\\MyApp";
 
 class TSelectDirectory final : public platform::Form {
 private:
@@ -27,6 +24,9 @@ public:
     platform::DirectoryEdit SelectedDir;
     platform::BitmapButton BitBtn2;
 
+    // Shows the dialog until it closes and makes the directory in the field the
+    // run's target directory.
+    void AskTarget();
     // Proposes [Application] TargetDir of the script.
     void FormCreate();
     // "&Instaluj" (and Enter in the field): makes the text end with "\", offers to

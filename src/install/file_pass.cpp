@@ -71,7 +71,7 @@ void RecordShortCut(core::Installer& run, const core::ScriptItem& item, const st
     core::InstallerState& state = run.State;
     if (state.ShortCutCount >= core::kMaxShortCuts) return;
     core::ShortCutEntry& entry = state.ShortCutList[state.ShortCutCount++];
-    entry.Group = core::ScriptGroup(*state.ScriptIni);
+    entry.Group = state.Group;
     entry.LinkName = item.Link;
     entry.Target = item.File.empty() ? destPath : item.File;
     // A viewer gets the installed file as one argument, whatever blanks its path holds.
@@ -115,7 +115,7 @@ void InstallItem(core::Installer& run, package::TResourceClass& volume, std::int
 
 std::string DestinationDirectory(core::Installer& run, std::string_view dest) {
     const std::string keyword = UpperCase(dest);
-    const std::string target = run.Windows.SelectDirectory->SelectedDir.Text();
+    const std::string& target = run.State.TargetDir;
     if (keyword == "$SYSTEM") return WithBackslash(run.Machine.system.SystemDirectory());
     if (keyword == "$WIN") return WithBackslash(run.Machine.system.WindowsDirectory());
     if (keyword.empty() || keyword == "$PROGRAM") return WithBackslash(target);

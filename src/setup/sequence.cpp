@@ -2,6 +2,7 @@
 
 #include "common/text.hpp"
 #include "core/main_form.hpp"
+#include "core/script.hpp"
 #include "install/progress.hpp"
 #include "dialogs/copying.hpp"
 #include "dialogs/finish.hpp"
@@ -53,19 +54,11 @@ void CheckDrive(Installer& run, char letter, std::int32_t needed) {
 
 void ShowStatus(Installer& run, std::u8string_view text) { run.Windows.MessageR->ShowStatus(common::Cp1250(text)); }
 
-void ChooseGroup(Installer& run) {
-    profile::TIniFile& script = *run.State.ScriptIni;
-    dialogs::TGrupa& grupa = *run.Windows.Grupa;
-    grupa.GRP.SetText(script.ReadText("Application", "Group", ""));
-    grupa.ShowModal();
-    if (!grupa.GRP.Text().empty()) script.WriteText("Application", "Group", grupa.GRP.Text());
-}
-
 void CheckSpace(Installer& run) {
     InstallerState& state = run.State;
     ShowStatus(run, u8"Instalator sprawdza teraz, ilość wolnego miejsca na Twoim dysku ...");
-    state.PrgSpaceNeeded = state.ScriptIni->ReadNumber("Application", "PrgSpace", 0);
-    state.WinSpaceNeeded = state.ScriptIni->ReadNumber("Application", "WinSpace", 0);
+    state.PrgSpaceNeeded = core::ScriptPrgSpace(*state.ScriptIni);
+    state.WinSpaceNeeded = core::ScriptWinSpace(*state.ScriptIni);
     state.TotalSpaceNeeded = static_cast<std::int32_t>(static_cast<std::uint32_t>(state.WinSpaceNeeded) +
                                                        static_cast<std::uint32_t>(state.PrgSpaceNeeded));
     CheckDiskSpace(run);
@@ -97,7 +90,7 @@ void ShowCopyWindows(Installer& run) {
 }
 
 void RegisterAndLink(Installer& run) {
-    if (run.State.ScriptIni->ReadNumber("InstallReg", "Count", 0) != 0) {
+    if (core::InstallRegCount(*run.State.ScriptIni) != 0) {
         ShowStatus(run, u8"Instalator uaktualnia elementy rejestru...");
         system::ProcessInstallReg(run);
         run.Windows.MessageR->HideStatus();
@@ -131,7 +124,7 @@ bool SpaceIsShort(std::optional<std::int64_t> freeBytes, std::int32_t needed) {
 
 void CheckDiskSpace(Installer& run) {
     const char system = UpperChar(FirstChar(run.Machine.system.SystemDirectory()));
-    const char target = FirstChar(run.Windows.SelectDirectory->SelectedDir.Text());
+    const char target = FirstChar(run.State.TargetDir);
     const InstallerState& state = run.State;
     // The target's letter is compared as typed: c:\ on the system drive C: takes
     // the two-check way, both checks then looking at the same drive.
@@ -147,8 +140,8 @@ void Timer1Timer(Installer& run) {
     Windows& windows = run.Windows;
     windows.Main->Timer1.SetEnabled(false);
     windows.MakeSure->ShowModal();
-    windows.SelectDirectory->ShowModal();
-    ChooseGroup(run);
+    windows.SelectDirectory->AskTarget();
+    windows.Grupa->AskGroup();
     CheckSpace(run);
     ShowCopyWindows(run);
     install::InstallResources(run);

@@ -10,13 +10,6 @@
 namespace instalator::system {
 namespace {
 
-// The per-user Start-menu Programs folder as the shell publishes it; empty when the
-// value is missing (links then go below the root of the current drive).
-std::string ProgramsFolder(core::Installer& run) {
-    const profile::TRegIniFile explorer(run.Machine.registry, "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer");
-    return explorer.ReadText("Shell Folders", "Programs", "");
-}
-
 // Everything up to and including the last "\" or ":"; empty for a bare name.
 std::string WorkingDirectoryOf(const std::string& target) {
     const std::size_t end = target.find_last_of("\\:");
@@ -39,7 +32,8 @@ void CreateShortCut(core::Installer& run, const std::string& group, const std::s
     // The link object comes first: without one, nothing is created for the link.
     const std::unique_ptr<platform::LinkObject> link =
         run.Machine.shell.NewLink({target, arguments, WorkingDirectoryOf(target)});
-    const std::string groupFolder = ProgramsFolder(run) + "\\" + group;
+    // Without a published Programs folder the links go below the current drive's root.
+    const std::string groupFolder = core::ProgramsFolder(run.Machine.registry) + "\\" + group;
     try {
         run.Machine.files.CreateDirectory(groupFolder);
     } catch (const common::IoError&) {

@@ -20,7 +20,7 @@ constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVers
 void RegisterUninstaller(core::Installer& run) {
     const std::string uninstall = core::ScriptUninstall(*run.State.ScriptIni);
     if (uninstall.empty()) return;
-    const std::string uninstaller = run.Windows.SelectDirectory->SelectedDir.Text() + uninstall;
+    const std::string uninstaller = run.State.TargetDir + uninstall;
     const std::string logPath = UninstallLogPath(run);
     CreateShortCut(run, run.State.ShortCutList[0].Group, "Odinstaluj.lnk", uninstaller, CommandWord(logPath));
 
@@ -28,7 +28,7 @@ void RegisterUninstaller(core::Installer& run) {
     registry.SetRoot(platform::RootKey::LocalMachine);
     // When the key cannot be opened, the write below reports the subkey it could not create.
     registry.OpenKey(kUninstallKey, true);
-    registry.WriteText(kUninstallSubKey, "DisplayName", run.Windows.Main->SubTitle.Text());
+    registry.WriteText(kUninstallSubKey, "DisplayName", run.State.Title);
     registry.WriteText(kUninstallSubKey, "UnInstallString", CommandWord(uninstaller) + " " + CommandWord(logPath));
 }
 

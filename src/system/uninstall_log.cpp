@@ -14,12 +14,12 @@ constexpr std::string_view kShortCuts = "ShortCuts";
 }  // namespace
 
 std::string UninstallLogPath(core::Installer& run) {
-    return run.Windows.SelectDirectory->SelectedDir.Text() + "Setup.uni";
+    return run.State.TargetDir + "Setup.uni";
 }
 
 void LogInstalledFile(core::Installer& run, const std::string& destPath, bool reg) {
     profile::TIniFile log(run.Machine.files, UninstallLogPath(run));
-    log.WriteText(kApplication, "Title", run.Windows.Main->SubTitle.Text());
+    log.WriteText(kApplication, "Title", run.State.Title);
     const std::int32_t number = log.ReadNumber(kApplication, "Count", 0) + 1;
     if (log.ReadNumber(destPath, "Item", 0) != 0) return;
 

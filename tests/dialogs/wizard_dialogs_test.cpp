@@ -231,7 +231,7 @@ TEST(ClosingDialogsTest, RestartAndStartFollowTheirBoxes) {
         const platform::Form* main = nullptr;
         const RunOutcome outcome = testing::RunWithWindows(m, [&](core::Installer& run) {
             main = run.Windows.Main.get();
-            run.Windows.SelectDirectory->SelectedDir.SetText("C:\\APP\\");
+            run.State.TargetDir = "C:\\APP\\";
             run.Windows.RestartME->ShowModal();
             run.Windows.Finish->ShowModal();
         });

@@ -146,7 +146,7 @@ TEST(FilePassTest, DestinationKeywordsAndSubdirectoriesInUpperCase) {
     std::string noBackslash;
     RunEngine(m, [&](core::Installer& run) {
         InstallResources(run);
-        run.Windows.SelectDirectory->SelectedDir.SetText("C:\\APP");
+        run.State.TargetDir = "C:\\APP";
         noBackslash = DestinationDirectory(run, "x");
     });
     EXPECT_EQ(m.Read("C:\\WINDOWS\\SYSTEM\\a.txt"), "a");

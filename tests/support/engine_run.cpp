@@ -3,6 +3,7 @@
 #include "common/strings.hpp"
 #include "core/main_form.hpp"
 #include "common/text.hpp"
+#include "core/script.hpp"
 #include "dialogs/select_dir.hpp"
 #include "setup/run_installer.hpp"
 
@@ -18,7 +19,9 @@ platform::RunOutcome RunEngine(InstallerMachine& m, const std::function<void(cor
         // a dialog of the test waits.
         run.Windows.Main->Timer1.SetEnabled(false);
         platform::MakePath(platform.files, target);
-        run.Windows.SelectDirectory->SelectedDir.SetText(target);
+        // What the directory and group dialogs would leave in the run.
+        run.State.TargetDir = target;
+        run.State.Group = core::ScriptGroup(*run.State.ScriptIni);
         body(run);
         return 0;
     });

@@ -64,7 +64,7 @@ Result InstallIconsOn(InstallerMachine& m, const Scene& setup) {
     m.machine.Run([&](platform::Platform& platform) {
         core::Installer run(platform);
         setup::CreateWindows(run);
-        run.Windows.SelectDirectory->SelectedDir.SetText(setup.targetDir);
+        run.State.TargetDir = setup.targetDir;
         for (const ShortCutEntry& entry : setup.shortcuts) run.State.ShortCutList[run.State.ShortCutCount++] = entry;
         try {
             InstallIcons(run);

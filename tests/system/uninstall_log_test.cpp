@@ -67,7 +67,7 @@ TEST(UninstallLogTest, AFailedWriteIsTheProfileError) {
     const auto outcome = m.machine.Run([&](platform::Platform& platform) {
         core::Installer run(platform);
         setup::CreateWindows(run);
-        run.Windows.SelectDirectory->SelectedDir.SetText("C:\\APP\\");
+        run.State.TargetDir = "C:\\APP\\";
         EXPECT_THROW(LogInstalledFile(run, "C:\\APP\\A.EXE", false), profile::ProfileError);
         return 0;
     });

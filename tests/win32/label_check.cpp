@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <io.h>
+#include "core/script.hpp"
 #include "platform/win32/win32_api.hpp"
 
 #include <cstdint>

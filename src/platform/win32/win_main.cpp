@@ -1,6 +1,7 @@
 // The process entry of a Windows program: makes the system safe to run in, sets up
 // the machine's Win32 objects and runs the program (platform/program.hpp) on them.
 
+#include "platform/platform.hpp"
 #include "platform/win32/win32_api.hpp"
 #include <objbase.h>
 
