@@ -15,6 +15,13 @@ public:
     explicit Error(const std::string& message) : std::runtime_error(message) {}
 };
 
+// Text that cannot be converted: malformed UTF-8, or a character that code page 1250
+// cannot hold.
+class TextError : public Error {
+public:
+    using Error::Error;
+};
+
 // A failed file operation. code() follows the runtime's numbering (2 file not found,
 // 3 path not found, 5 access denied, 100 disk read error, 101 disk write error, other
 // platform codes as they come); what() is the runtime's text for that code and

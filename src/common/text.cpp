@@ -89,9 +89,9 @@ std::string Cp1250FromUtf8(std::string_view utf8) {
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
         const long code = DecodeUtf8(utf8, i);
-        if (code < 0) throw Error("malformed UTF-8 text");
+        if (code < 0) throw TextError("malformed UTF-8 text");
         const int byte = Cp1250Of(static_cast<char32_t>(code));
-        if (byte < 0) throw Error("character " + CodePointName(code) + " has no place in code page 1250");
+        if (byte < 0) throw TextError("character " + CodePointName(code) + " has no place in code page 1250");
         out += static_cast<char>(byte);
     }
     return out;
@@ -148,6 +148,25 @@ char LowerChar(char c) {
 std::string LowerCase(std::string_view text) {
     std::string out(text);
     for (char& c : out) c = LowerChar(c);
+    return out;
+}
+
+char UpperChar(char c) {
+    static const std::array<char, 256> upper = [] {
+        std::array<char, 256> table{};
+        for (int b = 0; b < 256; ++b) table[b] = static_cast<char>(b);
+        for (int b = 0; b < 256; ++b) {
+            const auto lower = static_cast<unsigned char>(LowerChar(static_cast<char>(b)));
+            if (lower != b) table[lower] = static_cast<char>(b);
+        }
+        return table;
+    }();
+    return upper[static_cast<unsigned char>(c)];
+}
+
+std::string UpperCase(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = UpperChar(c);
     return out;
 }
 

@@ -9,7 +9,7 @@
 namespace instalator::common {
 
 // Converts UTF-8 to cp1250. Polish literals are written once, readable, as u8"…"
-// and handed to the system through this. Throws common::Error for a character
+// and handed to the system through this. Throws common::TextError for a character
 // that cp1250 cannot hold or for malformed UTF-8.
 std::string Cp1250(std::u8string_view utf8);
 std::string Cp1250FromUtf8(std::string_view utf8);
@@ -28,6 +28,9 @@ char16_t UnicodeOf(unsigned char byte);
 // ones included), as the platform's ANSI lower-casing does.
 char LowerChar(char c);
 std::string LowerCase(std::string_view text);
+// Upper-cases with the same rules: the inverse of LowerChar.
+char UpperChar(char c);
+std::string UpperCase(std::string_view text);
 // Equality without regard to letter case.
 bool SameText(std::string_view a, std::string_view b);
 

@@ -20,22 +20,6 @@
 namespace instalator::install {
 namespace {
 
-// Upper case with the code page's rules: the inverse of its lower-casing.
-std::string UpperCase(std::string_view text) {
-    static const std::array<char, 256> upper = [] {
-        std::array<char, 256> table{};
-        for (int b = 0; b < 256; ++b) table[b] = static_cast<char>(b);
-        for (int b = 0; b < 256; ++b) {
-            const auto lower = static_cast<unsigned char>(common::LowerChar(static_cast<char>(b)));
-            if (lower != b) table[lower] = static_cast<char>(b);
-        }
-        return table;
-    }();
-    std::string out(text);
-    for (char& c : out) c = upper[static_cast<unsigned char>(c)];
-    return out;
-}
-
 std::string WithBackslash(std::string path) {
     if (common::RightText(path, 1) != "\\") path += '\\';
     return path;
@@ -114,7 +98,7 @@ void InstallItem(core::Installer& run, package::TResourceClass& volume, std::int
 }  // namespace
 
 std::string DestinationDirectory(core::Installer& run, std::string_view dest) {
-    const std::string keyword = UpperCase(dest);
+    const std::string keyword = common::UpperCase(dest);
     const std::string& target = run.State.TargetDir;
     if (keyword == "$SYSTEM") return WithBackslash(run.Machine.system.SystemDirectory());
     if (keyword == "$WIN") return WithBackslash(run.Machine.system.WindowsDirectory());

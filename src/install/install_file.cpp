@@ -13,7 +13,7 @@
 #include "package/resource.hpp"
 #include "platform/file_system.hpp"
 #include "platform/ui.hpp"
-#include "system/install_reg_append.hpp"
+#include "system/install_reg.hpp"
 #include "system/rename_queue.hpp"
 #include "system/uninstall_log.hpp"
 

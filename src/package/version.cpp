@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "common/errors.hpp"
+#include "common/little_endian.hpp"
 #include "platform/file_system.hpp"
 
 namespace instalator::package {
@@ -23,14 +24,8 @@ namespace {
 
 using Bytes = std::span<const std::uint8_t>;
 
-std::uint16_t Le16(Bytes bytes, std::size_t at) {
-    return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
-}
-
-std::uint32_t Le32(Bytes bytes, std::size_t at) {
-    return static_cast<std::uint32_t>(Le16(bytes, at)) |
-           static_cast<std::uint32_t>(Le16(bytes, at + 2)) << 16;
-}
+using common::LoadU16;
+using common::LoadU32;
 
 // MZ header and PE headers.
 constexpr std::size_t kDosHeaderSize = 64;
@@ -111,7 +106,7 @@ std::optional<std::uint32_t> ResourceDirectoryRva(Reader& reader, std::uint64_t 
     const Block magic = reader.Read(offset, 2);
     if (!magic) return std::nullopt;
     std::size_t countField = 0;
-    switch (Le16(*magic, 0)) {
+    switch (LoadU16(*magic, 0)) {
     case kPe32Magic: countField = kPe32DirectoryCountField; break;
     case kPe32PlusMagic: countField = kPe32PlusDirectoryCountField; break;
     default: return std::nullopt;
@@ -119,9 +114,9 @@ std::optional<std::uint32_t> ResourceDirectoryRva(Reader& reader, std::uint64_t 
     const std::size_t entry = countField + 4 + kResourceDirectoryIndex * 8;
     if (size < entry + 8) return std::nullopt;
     const Block header = reader.Read(offset, entry + 8);
-    if (!header || Le32(*header, countField) <= kResourceDirectoryIndex) return std::nullopt;
-    const std::uint32_t rva = Le32(*header, entry);
-    if (rva == 0 || Le32(*header, entry + 4) == 0) return std::nullopt;
+    if (!header || LoadU32(*header, countField) <= kResourceDirectoryIndex) return std::nullopt;
+    const std::uint32_t rva = LoadU32(*header, entry);
+    if (rva == 0 || LoadU32(*header, entry + 4) == 0) return std::nullopt;
     return rva;
 }
 
@@ -132,14 +127,14 @@ public:
     static std::optional<Image> Open(Reader& reader) {
         const Block dos = reader.Read(0, kDosHeaderSize);
         if (!dos || (*dos)[0] != 'M' || (*dos)[1] != 'Z') return std::nullopt;
-        const std::uint64_t peOffset = Le32(*dos, kPeOffsetField);
+        const std::uint64_t peOffset = LoadU32(*dos, kPeOffsetField);
         const Block pe = reader.Read(peOffset, kPeHeaderSize);
-        if (!pe || Le32(*pe, 0) != kPeSignature) return std::nullopt;
-        const std::uint16_t optionalSize = Le16(*pe, kOptionalSizeField);
+        if (!pe || LoadU32(*pe, 0) != kPeSignature) return std::nullopt;
+        const std::uint16_t optionalSize = LoadU16(*pe, kOptionalSizeField);
         const std::optional<std::uint32_t> resources =
             ResourceDirectoryRva(reader, peOffset + kPeHeaderSize, optionalSize);
         if (!resources) return std::nullopt;
-        const std::size_t count = Le16(*pe, kSectionCountField);
+        const std::size_t count = LoadU16(*pe, kSectionCountField);
         const Block table =
             reader.Read(peOffset + kPeHeaderSize + optionalSize, count * kSectionHeaderSize);
         if (!table) return std::nullopt;
@@ -148,9 +143,9 @@ public:
         image.resourceRva_ = *resources;
         for (std::size_t i = 0; i < count; ++i) {
             const Bytes header = Bytes(*table).subspan(i * kSectionHeaderSize, kSectionHeaderSize);
-            image.sections_.push_back({Le32(header, kSectionAddressField),
-                                       Le32(header, kSectionRawSizeField),
-                                       Le32(header, kSectionRawOffsetField)});
+            image.sections_.push_back({LoadU32(header, kSectionAddressField),
+                                       LoadU32(header, kSectionRawSizeField),
+                                       LoadU32(header, kSectionRawOffsetField)});
         }
         return image;
     }
@@ -222,13 +217,13 @@ public:
         const Block header = Read(rva, kDirectoryHeaderSize);
         if (!header) return std::nullopt;
         Directory directory;
-        directory.namedCount = Le16(*header, kNamedCountField);
-        const std::size_t count = directory.namedCount + Le16(*header, kNumberedCountField);
+        directory.namedCount = LoadU16(*header, kNamedCountField);
+        const std::size_t count = directory.namedCount + LoadU16(*header, kNumberedCountField);
         const Block body = Read(rva + kDirectoryHeaderSize, count * kDirectoryEntrySize);
         if (!body) return std::nullopt;
         for (std::size_t i = 0; i < count; ++i)
-            directory.entries.push_back({Le32(*body, i * kDirectoryEntrySize),
-                                         Le32(*body, i * kDirectoryEntrySize + 4)});
+            directory.entries.push_back({LoadU32(*body, i * kDirectoryEntrySize),
+                                         LoadU32(*body, i * kDirectoryEntrySize + 4)});
         return directory;
     }
 
@@ -238,8 +233,8 @@ public:
         if (!target || (*target & kSubdirectoryBit) != 0) return std::nullopt;
         const Block entry = Read(Root() + *target, kDataEntrySize);
         if (!entry) return std::nullopt;
-        const std::uint32_t rva = Le32(*entry, 0);
-        const std::uint32_t size = Le32(*entry, 4);
+        const std::uint32_t rva = LoadU32(*entry, 0);
+        const std::uint32_t size = LoadU32(*entry, 4);
         if (size < needed || !image_.FileOffset(rva, size)) return std::nullopt;
         return Read(rva, needed);
     }
@@ -257,17 +252,17 @@ private:
 // fixed part (a value shorter than VS_FIXEDFILEINFO), with another key or with a
 // wrong signature has none: the system's query then yields nothing usable either.
 FileVersion DecodeVersionBlock(Bytes head) {
-    const std::uint16_t length = Le16(head, 0);
-    const std::uint16_t valueLength = Le16(head, 2);
+    const std::uint16_t length = LoadU16(head, 0);
+    const std::uint16_t valueLength = LoadU16(head, 2);
     if (length < kVersionHeadSize || valueLength < kFixedInfoSize) return {};
     for (std::size_t i = 0; i <= kVersionKey.size(); ++i) {
         const char16_t expected = i < kVersionKey.size() ? kVersionKey[i] : u'\0';
-        if (Le16(head, kKeyOffset + 2 * i) != expected) return {};
+        if (LoadU16(head, kKeyOffset + 2 * i) != expected) return {};
     }
     const Bytes fixed = head.subspan(kFixedInfoOffset, kFixedInfoSize);
-    if (Le32(fixed, 0) != kFixedInfoSignature) return {};
-    const std::uint32_t ms = Le32(fixed, kFileVersionMsField);
-    const std::uint32_t ls = Le32(fixed, kFileVersionLsField);
+    if (LoadU32(fixed, 0) != kFixedInfoSignature) return {};
+    const std::uint32_t ms = LoadU32(fixed, kFileVersionMsField);
+    const std::uint32_t ls = LoadU32(fixed, kFileVersionLsField);
     return {static_cast<std::uint16_t>(ms >> 16), static_cast<std::uint16_t>(ms),
             static_cast<std::uint16_t>(ls >> 16), static_cast<std::uint16_t>(ls)};
 }

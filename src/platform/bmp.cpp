@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "common/little_endian.hpp"
 #include "platform/file_system.hpp"
 #include "platform/image.hpp"
 
@@ -45,12 +46,8 @@ public:
                  ", the file has " + Text(data_.size()));
     }
     std::uint8_t U8(std::size_t offset) const { return data_[offset]; }
-    std::uint16_t U16(std::size_t offset) const {
-        return static_cast<std::uint16_t>(data_[offset] | data_[offset + 1] << 8);
-    }
-    std::uint32_t U32(std::size_t offset) const {
-        return static_cast<std::uint32_t>(U16(offset)) | static_cast<std::uint32_t>(U16(offset + 2)) << 16;
-    }
+    std::uint16_t U16(std::size_t offset) const { return common::LoadU16(data_, offset); }
+    std::uint32_t U32(std::size_t offset) const { return common::LoadU32(data_, offset); }
     std::int32_t I32(std::size_t offset) const { return static_cast<std::int32_t>(U32(offset)); }
 
 private:

@@ -29,15 +29,6 @@ using install::Nearest;
 // The extended-precision value nearest to one sixth.
 constexpr long double kOneSixth = 1.0L / 6.0L;
 
-// The upper-case form of one cp1250 character, as the platform's ANSI rules give it.
-char UpperChar(char c) {
-    for (int byte = 0; byte < 256; ++byte) {
-        const char candidate = static_cast<char>(byte);
-        if (candidate != c && common::LowerChar(candidate) == c) return candidate;
-    }
-    return c;
-}
-
 // A window coordinate: the nearest integer, halves to even.
 int Place(long double x) { return static_cast<int>(Nearest(x)); }
 
@@ -123,7 +114,7 @@ bool SpaceIsShort(std::optional<std::int64_t> freeBytes, std::int32_t needed) {
 }
 
 void CheckDiskSpace(Installer& run) {
-    const char system = UpperChar(FirstChar(run.Machine.system.SystemDirectory()));
+    const char system = common::UpperChar(FirstChar(run.Machine.system.SystemDirectory()));
     const char target = FirstChar(run.State.TargetDir);
     const InstallerState& state = run.State;
     // The target's letter is compared as typed: c:\ on the system drive C: takes
@@ -132,7 +123,7 @@ void CheckDiskSpace(Installer& run) {
         CheckDrive(run, system, state.TotalSpaceNeeded);
     } else {
         CheckDrive(run, system, state.WinSpaceNeeded);
-        CheckDrive(run, UpperChar(target), state.PrgSpaceNeeded);
+        CheckDrive(run, common::UpperChar(target), state.PrgSpaceNeeded);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Self-registration of the libraries listed in the script's [InstallReg] section:
 // those the package lists in advance first, then those the file pass appended.
+// The file pass notes each library that asks for it here as it installs it.
 
 #include <string>
 
@@ -18,5 +19,10 @@ void ProcessInstallReg(core::Installer& run);
 // Loads the library at libraryPath, calls its DllRegisterServer when it has one and
 // frees it again. An empty or missing path does nothing.
 void RegisterLibrary(core::Installer& run, const std::string& libraryPath);
+
+// [InstallReg] Item<Count+1> = libraryPath, then Count = Count+1, in the script copy;
+// items the script lists in advance keep their numbers. A failed write throws
+// profile::ProfileError.
+void AppendInstallReg(core::Installer& run, const std::string& libraryPath);
 
 }  // namespace instalator::system

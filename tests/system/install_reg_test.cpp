@@ -8,7 +8,6 @@
 #include "core/installer.hpp"
 #include "setup/run_installer.hpp"
 #include "system/install_reg.hpp"
-#include "system/install_reg_append.hpp"
 #include "support/installer_machine.hpp"
 
 namespace instalator::system {

@@ -62,7 +62,7 @@ public:
         blank.height = height;
         blank.pixels.assign(static_cast<std::size_t>(width) * height, 0);
         auto surface = std::make_unique<win32::MemorySurface>();
-        surface->dc = win32::MemoryDc(nullptr);
+        surface->dc = win32::CompatibleDc(nullptr);
         surface->bitmap = win32::DibFromImage(blank);
         surface->selection = win32::Selection(surface->dc.Get(), surface->bitmap.Get());
         DIBSECTION section{};
@@ -196,7 +196,7 @@ void PictureCheck() {
     image.height = 2;
     image.pixels = {0x00FF0000, 0x0000FF00, 0x000000FF, 0x00808000, 0x00FFFFFF, 0x00010203};
     const win32::Bitmap dib = win32::DibFromImage(image);
-    const win32::MemoryDc dc(nullptr);
+    const win32::MemoryDc dc = win32::CompatibleDc(nullptr);
     const win32::Selection selected(dc.Get(), dib.Get());
     bool same = true;
     for (int y = 0; y < image.height; ++y) {

@@ -17,7 +17,6 @@ constexpr int kInvalidName = 123;
 
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-char UpperLetter(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 bool IsValidName(std::string_view name) {
     return std::none_of(name.begin(), name.end(), [](char c) {
@@ -124,10 +123,10 @@ std::string WindowsPath::Text() const {
 HeadlessFileSystem::HeadlessFileSystem() = default;
 
 void HeadlessFileSystem::MapDrive(char letter, const std::filesystem::path& hostDirectory) {
-    drives_[UpperLetter(letter)] = common::Cp1250FromUtf8(hostDirectory.string());
+    drives_[common::UpperChar(letter)] = common::Cp1250FromUtf8(hostDirectory.string());
 }
 
-bool HeadlessFileSystem::IsMapped(char letter) const { return drives_.contains(UpperLetter(letter)); }
+bool HeadlessFileSystem::IsMapped(char letter) const { return drives_.contains(common::UpperChar(letter)); }
 
 WindowsPath HeadlessFileSystem::Parse(const std::string& path) const {
     std::string text = path;
@@ -143,7 +142,7 @@ WindowsPath HeadlessFileSystem::Parse(const std::string& path) const {
     WindowsPath result;
     std::string_view rest = text;
     if (text.size() >= 2 && text[1] == ':' && IsAsciiLetter(text[0])) {
-        result.drive = UpperLetter(text[0]);
+        result.drive = common::UpperChar(text[0]);
         rest.remove_prefix(2);
     } else {
         result.drive = current.drive;

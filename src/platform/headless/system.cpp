@@ -5,7 +5,6 @@
 namespace instalator::platform {
 namespace {
 
-char UpperLetter(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 }  // namespace
 
@@ -25,13 +24,13 @@ std::optional<std::string> HeadlessSystem::EnvironmentVariable(std::string_view 
 }
 
 void HeadlessSystem::SetFreeDiskSpace(char drive, std::optional<std::int64_t> bytes) {
-    freeSpace_[UpperLetter(drive)] = bytes;
+    freeSpace_[common::UpperChar(drive)] = bytes;
 }
 
 std::optional<std::int64_t> HeadlessSystem::FreeDiskSpace(const std::string& root) {
     // The query takes a drive root such as "C:\" and nothing else.
     if (root.size() != 3 || root[1] != ':' || root[2] != '\\') return std::nullopt;
-    const char drive = UpperLetter(root[0]);
+    const char drive = common::UpperChar(root[0]);
     if (!files_.IsMapped(drive)) return std::nullopt;
     const auto set = freeSpace_.find(drive);
     return set == freeSpace_.end() ? std::optional<std::int64_t>(kDefaultFreeSpace) : set->second;

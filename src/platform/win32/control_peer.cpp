@@ -44,7 +44,6 @@ std::string TextOf(HWND window) {
     return Narrow(text);
 }
 
-char Cp1250Char(WPARAM unit) { return Narrow(std::wstring(1, static_cast<wchar_t>(unit))).front(); }
 
 }  // namespace
 
@@ -54,7 +53,7 @@ char Cp1250Char(WPARAM unit) { return Narrow(std::wstring(1, static_cast<wchar_t
 LRESULT CALLBACK EditSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     if (message == WM_CHAR) {
         auto* peer = reinterpret_cast<ControlPeer*>(data);
-        const char typed = Cp1250Char(wParam);
+        const char typed = Cp1250Char(static_cast<wchar_t>(wParam));
         const char key = static_cast<Edit&>(peer->control_).KeyPress(typed);
         if (key == 0 || key == '\r') return 0;
         if (key != typed) wParam = Wide(std::string(1, key)).front();

@@ -3,70 +3,17 @@
 // backend makes is released by exactly one owner, and every object selected into a
 // device context is put back before the context or the object goes.
 
+#include "platform/win32/handle.hpp"
 #include "platform/win32/win32_api.hpp"
 
 #include <utility>
 
 namespace instalator::platform::win32 {
 
-// A pen, brush, bitmap or font made by this process; DeleteObject when it goes.
-template <typename Handle>
-class GdiObject {
-public:
-    GdiObject() = default;
-    explicit GdiObject(Handle handle) : handle_(handle) {}
-    ~GdiObject() { Reset(); }
-    GdiObject(GdiObject&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            handle_ = std::exchange(other.handle_, nullptr);
-        }
-        return *this;
-    }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-
-    Handle Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    void Reset(Handle handle = nullptr) {
-        if (handle_ != nullptr) ::DeleteObject(handle_);
-        handle_ = handle;
-    }
-
-private:
-    Handle handle_ = nullptr;
-};
-
 using Pen = GdiObject<HPEN>;
 using Brush = GdiObject<HBRUSH>;
 using Bitmap = GdiObject<HBITMAP>;
 using FontHandle = GdiObject<HFONT>;
-
-// A memory device context; DeleteDC when it goes.
-class MemoryDc {
-public:
-    MemoryDc() = default;
-    explicit MemoryDc(HDC compatibleWith) : dc_(::CreateCompatibleDC(compatibleWith)) {}
-    ~MemoryDc() {
-        if (dc_ != nullptr) ::DeleteDC(dc_);
-    }
-    MemoryDc(MemoryDc&& other) noexcept : dc_(std::exchange(other.dc_, nullptr)) {}
-    MemoryDc& operator=(MemoryDc&& other) noexcept {
-        if (this != &other) {
-            if (dc_ != nullptr) ::DeleteDC(dc_);
-            dc_ = std::exchange(other.dc_, nullptr);
-        }
-        return *this;
-    }
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_ = nullptr;
-};
 
 // The device context of a window, borrowed with GetDC; ReleaseDC when it goes.
 class WindowDc {

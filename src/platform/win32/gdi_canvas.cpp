@@ -65,7 +65,7 @@ void GdiCanvas::SetPixel(int x, int y, Color colour) { ::SetPixelV(dc_, x, y, Co
 
 std::unique_ptr<Canvas> GdiCanvas::CreateCompatible(int width, int height) {
     auto surface = std::make_unique<MemorySurface>();
-    surface->dc = MemoryDc(dc_);
+    surface->dc = CompatibleDc(dc_);
     // Compatible with this context, not with the new memory one, which would give a
     // monochrome bitmap.
     surface->bitmap.Reset(::CreateCompatibleBitmap(dc_, width, height));

@@ -1,27 +1,20 @@
 // The host file system on Windows, through the W functions so that cp1250 paths
 // reach the disk correctly on a Windows of any language.
 
-#include <windows.h>
+#include "platform/win32/win32_api.hpp"
 
 #include "common/errors.hpp"
-#include "common/text.hpp"
 #include "platform/file_system.hpp"
+#include "platform/win32/handle.hpp"
+#include "platform/win32/wide.hpp"
 
 namespace instalator::platform {
 namespace {
 
 using common::IoError;
-
-std::wstring Wide(const std::string& path) {
-    const std::u16string utf16 = common::Utf16FromCp1250(path);
-    return std::wstring(utf16.begin(), utf16.end());
-}
-
-std::string Narrow(const wchar_t* text) {
-    std::u16string utf16;
-    for (; *text != 0; ++text) utf16 += static_cast<char16_t>(*text);
-    return common::Cp1250FromUtf16(utf16);
-}
+using win32::Narrow;
+using win32::Search;
+using win32::Wide;
 
 int RuntimeCode(DWORD err) {
     switch (err) {
@@ -37,11 +30,6 @@ int RuntimeCode(DWORD err) {
 class Win32File final : public File {
 public:
     Win32File(HANDLE handle, std::string path) : handle_(handle), path_(std::move(path)) {}
-    ~Win32File() override {
-        if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
-    }
-    Win32File(const Win32File&) = delete;
-    Win32File& operator=(const Win32File&) = delete;
 
     std::size_t Read(void* buffer, std::size_t size) override {
         DWORD got = 0;
@@ -84,18 +72,17 @@ public:
     }
 
     void Close() override {
-        const HANDLE handle = handle_;
-        handle_ = INVALID_HANDLE_VALUE;
+        const HANDLE handle = handle_.Release();
         if (handle != INVALID_HANDLE_VALUE && !::CloseHandle(handle)) Fail(path_);
     }
 
 private:
     HANDLE Handle() const {
-        if (handle_ == INVALID_HANDLE_VALUE) throw IoError(103, path_);  // file not open
-        return handle_;
+        if (!handle_) throw IoError(103, path_);  // file not open
+        return handle_.Get();
     }
 
-    HANDLE handle_;
+    win32::FileHandle handle_;
     std::string path_;
 };
 
@@ -155,15 +142,14 @@ public:
         if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
         pattern += '*';
         WIN32_FIND_DATAW data;
-        const HANDLE find = ::FindFirstFileW(Wide(pattern).c_str(), &data);
-        if (find == INVALID_HANDLE_VALUE) Fail(path);
+        const Search find(::FindFirstFileW(Wide(pattern).c_str(), &data));
+        if (!find) Fail(path);
         std::vector<DirectoryEntry> entries;
         do {
             const std::string name = Narrow(data.cFileName);
             if (name == "." || name == "..") continue;
             entries.push_back({name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, data.dwFileAttributes});
-        } while (::FindNextFileW(find, &data));
-        ::FindClose(find);
+        } while (::FindNextFileW(find.Get(), &data));
         return entries;
     }
 

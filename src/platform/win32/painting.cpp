@@ -48,7 +48,7 @@ const ButtonPictures::Glyph& GlyphOf(const BitmapButton& button, bool disabled, 
 }
 
 void DrawGlyph(HDC dc, const ButtonPictures::Glyph& glyph, int x, int y) {
-    const MemoryDc memory(dc);
+    const MemoryDc memory = CompatibleDc(dc);
     const Selection selected(memory.Get(), glyph.bitmap.Get());
     ::GdiTransparentBlt(dc, x, y, glyph.width, glyph.height, memory.Get(), 0, 0, glyph.width, glyph.height,
                         glyph.transparent);
@@ -114,7 +114,7 @@ void DrawPicture(HDC dc, const Picture& picture, HBITMAP dib) {
     const Image& image = picture.GetImage();
     if (image.Empty() || dib == nullptr) return;
     const SavedState saved(dc);
-    const MemoryDc memory(dc);
+    const MemoryDc memory = CompatibleDc(dc);
     const Selection selected(memory.Get(), dib);
     const Rect& b = picture.Bounds();
     const COLORREF transparent = TransparentColour(image);

@@ -47,7 +47,7 @@ Image ImageFromResource(HINSTANCE module, int id) {
     image.height = shape.bmHeight;
     image.pixels.resize(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height));
     BITMAPINFO info = TopDown32(image.width, image.height);
-    const MemoryDc dc(nullptr);
+    const MemoryDc dc = CompatibleDc(nullptr);
     if (::GetDIBits(dc.Get(), bitmap.Get(), 0, static_cast<UINT>(image.height), image.pixels.data(), &info,
                     DIB_RGB_COLORS) != image.height)
         throw ImageError("bitmap resource " + std::to_string(id) + " cannot be read");

@@ -14,4 +14,6 @@ std::string Narrow(std::wstring_view text) {
     return common::Cp1250FromUtf16(std::u16string(text.begin(), text.end()));
 }
 
+char Cp1250Char(wchar_t unit) { return Narrow(std::wstring_view(&unit, 1)).front(); }
+
 }  // namespace instalator::platform::win32

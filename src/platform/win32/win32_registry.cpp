@@ -1,5 +1,6 @@
 #include "platform/win32/win32_registry.hpp"
 
+#include "platform/win32/handle.hpp"
 #include "platform/win32/win32_api.hpp"
 
 #include <utility>
@@ -15,12 +16,7 @@ REGSAM Rights(KeyAccess access) { return access == KeyAccess::Read ? KEY_READ : 
 // An open key. A root key is one of the predefined handles, which is never closed.
 class Win32Key final : public RegistryKey {
 public:
-    Win32Key(HKEY key, bool owned) : key_(key), owned_(owned) {}
-    ~Win32Key() override {
-        if (owned_) ::RegCloseKey(key_);
-    }
-    Win32Key(const Win32Key&) = delete;
-    Win32Key& operator=(const Win32Key&) = delete;
+    Win32Key(HKEY key, bool owned) : key_(key), owner_(owned ? key : nullptr) {}
 
     std::unique_ptr<RegistryKey> OpenSubKey(const std::string& path, KeyAccess access) override {
         HKEY sub = nullptr;
@@ -47,7 +43,8 @@ public:
 
 private:
     HKEY key_;
-    bool owned_;
+    // Closes the key when it is one this process opened.
+    KeyHandle owner_;
 };
 
 // The value may change between asking for its size and reading it, so the read is

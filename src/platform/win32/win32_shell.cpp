@@ -1,5 +1,6 @@
 #include "platform/win32/win32_shell.hpp"
 
+#include "platform/win32/handle.hpp"
 #include "platform/win32/win32_api.hpp"
 #include <objbase.h>
 #include <ole2.h>
@@ -61,40 +62,13 @@ private:
     bool initialised_;
 };
 
-// A loaded library, freed when it goes.
-class LoadedLibrary {
-public:
-    explicit LoadedLibrary(HMODULE module) : module_(module) {}
-    ~LoadedLibrary() {
-        if (module_ != nullptr) ::FreeLibrary(module_);
-    }
-    LoadedLibrary(const LoadedLibrary&) = delete;
-    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
-
-    HMODULE get() const { return module_; }
-
-private:
-    HMODULE module_;
-};
-
-// An access token of this process, closed when it goes.
-class Token {
-public:
-    Token() {
-        if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &handle_))
-            handle_ = nullptr;
-    }
-    ~Token() {
-        if (handle_ != nullptr) ::CloseHandle(handle_);
-    }
-    Token(const Token&) = delete;
-    Token& operator=(const Token&) = delete;
-
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_ = nullptr;
-};
+// An access token of this process that may adjust its privileges; none when it
+// cannot be opened.
+KernelObject PrivilegeToken() {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return {};
+    return KernelObject(token);
+}
 
 // Loads a library by its full path so that the libraries it needs are also found
 // beside it. The program restricts the default search to the system directory
@@ -152,13 +126,13 @@ private:
 };
 
 void EnableShutdownPrivilege() {
-    const Token token;
-    if (token.get() == nullptr) return;  // no tokens on this system: nothing to enable
+    const KernelObject token = PrivilegeToken();
+    if (!token) return;  // no tokens on this system: nothing to enable
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
     if (!::LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &privileges.Privileges[0].Luid)) return;
-    ::AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
+    ::AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr);
 }
 
 // An exception that DllRegisterServer of the library at path left unhandled raises
@@ -172,10 +146,10 @@ void ThrowUnlessReturned(const GuardedResult& call, const std::string& path) {
 Registration Win32Shell::RegisterLibrary(const std::string& path) {
     const OleScope ole;
     if (path.empty()) return {Registration::Outcome::NotLoaded, ERROR_MOD_NOT_FOUND};
-    const LoadedLibrary library(LoadByPath(Wide(path)));
-    if (library.get() == nullptr) return {Registration::Outcome::NotLoaded, static_cast<std::uint32_t>(::GetLastError())};
+    const Library library(LoadByPath(Wide(path)));
+    if (!library) return {Registration::Outcome::NotLoaded, static_cast<std::uint32_t>(::GetLastError())};
     const auto entry = reinterpret_cast<EntryPoint>(
-        reinterpret_cast<void*>(::GetProcAddress(library.get(), "DllRegisterServer")));
+        reinterpret_cast<void*>(::GetProcAddress(library.Get(), "DllRegisterServer")));
     if (entry == nullptr) return {Registration::Outcome::NoEntryPoint, 0};
     const GuardedResult call = CallGuarded(entry);
     ThrowUnlessReturned(call, path);

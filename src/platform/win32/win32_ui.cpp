@@ -83,7 +83,6 @@ ButtonPictures::Glyph GlyphFromResource(HINSTANCE instance, int id) {
     return {DibFromImage(image), image.width, image.height, TransparentColour(image)};
 }
 
-char Cp1250Char(WPARAM unit) { return Narrow(std::wstring(1, static_cast<wchar_t>(unit))).front(); }
 
 bool IsButton(const Control& control) {
     return control.Kind() == ControlKind::Button || control.Kind() == ControlKind::BitmapButton;
@@ -371,7 +370,7 @@ bool Win32Ui::Navigate(const MSG& message) {
     const bool plainLetter = message.message == WM_CHAR && current != nullptr &&
                              (IsButton(*current) || current->Kind() == ControlKind::CheckBox) &&
                              message.wParam > L' ';
-    if (message.message == WM_SYSCHAR || plainLetter) target = ControlForAccelerator(*form, Cp1250Char(message.wParam));
+    if (message.message == WM_SYSCHAR || plainLetter) target = ControlForAccelerator(*form, Cp1250Char(static_cast<wchar_t>(message.wParam)));
     if (target == nullptr) return false;
     const HWND pressed = static_cast<ControlPeer*>(target->GetPeer())->Window();
     ::SetFocus(pressed);

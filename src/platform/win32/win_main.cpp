@@ -41,6 +41,22 @@ void KeepSystemErrorBoxesAway() {
     ::SetErrorMode(::SetErrorMode(0) | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 }
 
+// COM initialised on the main thread for the program's run (the shell links need it).
+// EndProcess uninitialises it itself, since the process ends there without
+// unwinding.
+class ComScope {
+public:
+    ComScope() : initialised_(SUCCEEDED(::CoInitialize(nullptr))) {}
+    ~ComScope() {
+        if (initialised_) ::CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+private:
+    bool initialised_;
+};
+
 int Run(HINSTANCE instance) {
     platform::win32::Win32Ui ui(instance);
     platform::win32::Win32System system;
@@ -57,7 +73,7 @@ int Run(HINSTANCE instance) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     KeepSystemErrorBoxesAway();
     RestrictLibrarySearch();
-    ::CoInitialize(nullptr);
+    const ComScope com;
     int code = 0;
     try {
         code = Run(instance);
@@ -66,6 +82,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         const std::wstring caption = platform::win32::Wide(platform::kProgramTitle);
         ::MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONSTOP);
     }
-    ::CoUninitialize();
     return code;
 }

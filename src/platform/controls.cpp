@@ -1,6 +1,8 @@
-#include "platform/forms.hpp"
+#include "platform/controls.hpp"
 
 #include <algorithm>
+
+#include "platform/application.hpp"
 
 namespace instalator::platform {
 
