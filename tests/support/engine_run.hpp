@@ -12,8 +12,9 @@
 
 namespace instalator::testing {
 
-// Creates the windows, makes the directory target and puts it into the
-// target-directory field (as that dialog leaves it), then runs body.
+// Creates the windows (RunWithWindows), makes the directory target and makes it the
+// run's target directory, with the script's group, as the dialogs leave them; then
+// runs body.
 platform::RunOutcome RunEngine(InstallerMachine& m, const std::function<void(core::Installer&)>& body,
                                const std::string& target = "C:\\APP\\");
 
