@@ -153,17 +153,23 @@ public:
             // As many whole bytes as fit, in one load and without a branch. The bits
             // below count_ that the load also brings are the coming ones, so the next
             // refill ORs the same bits there.
-            bits_ |= LoadBig64(pos_) >> count_;
+            const std::uint64_t bits = bits_ | LoadBig64(pos_) >> count_;
             pos_ += (63 - count_) >> 3;
             count_ |= 56;
-        } else if (count_ < kWindowBits) {
-            Refill();
+            bits_ = bits;
+            return bits;
         }
+        if (count_ < kWindowBits) Refill();
         return bits_;
     }
     // Consumes n bits, at most kWindowBits, of the last window.
     void Skip(int n) {
         bits_ <<= n;
+        count_ -= n;
+    }
+    // Consumes n bits of the last window, which the caller has already shifted out.
+    void Skip(int n, std::uint64_t rest) {
+        bits_ = rest;
         count_ -= n;
     }
     static constexpr int kWindowBits = 56;
@@ -273,8 +279,7 @@ public:
         const std::uint32_t depth = tag_[k] >> 8;
         const std::uint32_t first = tag_[k] & 0xFF;
         const SymbolCode code{bits | (first >> (kTableBits - depth)) << length, length + static_cast<int>(depth)};
-        const std::uint16_t* const top = table_[first].path.data();
-        if (!CountPath(below, below + length)) CountPath(top + kTableBits - depth, top + kTableBits + 1);
+        if (!CountPath(below, below + length)) Climb(CountTop(table_[first].path.data(), kTableBits - depth));
         return code;
     }
 
@@ -283,30 +288,28 @@ public:
     template <class Reader>
     int Decode(Reader& in) {
         static_assert(Reader::kWindowBits >= 21, "a window holds the longest code");
-        std::uint16_t* const end = path_.data() + path_.size();
         std::uint64_t window = in.Window();
         const Entry& entry = table_[window >> (64 - kTableBits)];
-        std::memcpy(end - (kTableBits + 1), entry.path.data(), sizeof entry.path);
-        std::uint32_t used = entry.depth;
-        std::uint16_t* step = end - 1 - used;  // the node reached, then the ones above it
+        const std::uint32_t depth = entry.depth;
         std::uint32_t c = son_[entry.node];
+        std::uint16_t* const end = path_.data() + path_.size();
+        std::uint16_t* step = end;  // the positions below the table, leaf first
+        window <<= depth;
         if (c < kNodes) {
-            window <<= used;
             do {
                 c += static_cast<std::uint32_t>(window >> 63);
                 window <<= 1;
-                ++used;
                 *--step = static_cast<std::uint16_t>(c);
                 c = son_[c];
             } while (c < kNodes);
         }
-        in.Skip(static_cast<int>(used));
+        in.Skip(static_cast<int>(depth + static_cast<std::uint32_t>(end - step)), window);
         const int symbol = static_cast<int>(c) - kNodes;
         if (freq_[kRoot] == kMaxFreq) {
             Rebuild();
             Climb(parent_[symbol + kNodes]);
-        } else {
-            CountPath(step, end);
+        } else if (!CountPath(step, end)) {
+            Climb(CountTop(entry.path.data(), kTableBits - depth));
         }
         return symbol;
     }
@@ -345,6 +348,16 @@ private:
         }
         return false;
     }
+    // Counts the positions path[start..kTableBits] of a table entry, leaf first, like
+    // CountPath; returns where counting goes on after a move, else 0.
+    std::uint32_t CountTop(const std::uint16_t* path, std::uint32_t start) {
+        for (std::uint32_t i = start; i <= kTableBits; ++i) {
+            const std::uint32_t n = path[i];
+            const std::uint32_t k = ++freq_[n];
+            if (k > freq_[n + 1]) return parent_[MoveUp(n, k)];
+        }
+        return 0;
+    }
     SymbolCode CodeThenRebuild(int symbol) {
         std::uint32_t bits = 0;
         int length = 0;
@@ -365,18 +378,8 @@ private:
                 const std::uint32_t k = ++freq_[c];
                 if (k > freq_[c + 1]) c = MoveUp(c, k);
                 c = parent_[c];
-                continue;
-            }
-            const std::uint16_t* p = table_[tag & 0xFF].path.data() + kTableBits - (tag >> 8);
-            const std::uint16_t* const end = table_[tag & 0xFF].path.data() + kTableBits + 1;
-            c = 0;
-            for (; p != end; ++p) {
-                const std::uint32_t n = *p;
-                const std::uint32_t k = ++freq_[n];
-                if (k > freq_[n + 1]) {
-                    c = parent_[MoveUp(n, k)];
-                    break;
-                }
+            } else {
+                c = CountTop(table_[tag & 0xFF].path.data(), kTableBits - (tag >> 8));
             }
         }
     }
@@ -433,7 +436,7 @@ inline std::uint32_t HuffmanModel::LastBelow(std::uint32_t from, std::uint32_t k
     const __m128i lowBelow = _mm_cmpeq_epi16(_mm_subs_epu16(low, limit), zero);
     const __m128i highBelow = _mm_cmpeq_epi16(_mm_subs_epu16(high, limit), zero);
     const auto mask = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(lowBelow, highBelow)));
-    count = static_cast<std::uint32_t>(std::countr_one(mask));
+    count = static_cast<std::uint32_t>(std::countr_zero(~mask));  // never zero: bit 16 up are set
 #else
     count = 0;
     for (std::uint32_t i = 0; i < kScan; ++i) count += freq_[from + i] < k ? 1 : 0;
@@ -728,10 +731,11 @@ DecodeResult Decode(std::int32_t length, Source& source, Target& target, bool st
     BitReader<Source> in(source);
     DecodeResult result;
     std::int64_t written = 0;  // bytes handed to the target
-    std::int64_t wanted = length;  // bytes still wanted from the block's start on
-    bool full = target.Full();    // only a write can change it
+    // Bytes still wanted from the block's start on; none once the target is full, which
+    // only a write can change.
+    std::int64_t wanted = target.Full() ? 0 : length;
     std::uint8_t* out = block;
-    while (out - block < wanted && !full) {
+    while (out - block < wanted) {
         const int c = model.Decode(in);
         if (c < 256) {
             if (in.Overrun() && stopWhenExhausted) break;
@@ -746,8 +750,7 @@ DecodeResult Decode(std::int32_t length, Source& source, Target& target, bool st
         if (out > blockEnd) {
             target.Write(block, kBlockSize);
             written += static_cast<std::int64_t>(kBlockSize);
-            wanted -= static_cast<std::int64_t>(kBlockSize);
-            full = target.Full();
+            wanted = target.Full() ? 0 : wanted - static_cast<std::int64_t>(kBlockSize);
             std::memmove(buffer, buffer + kBlockSize, static_cast<std::size_t>(out - buffer) - kBlockSize);
             out -= kBlockSize;
         }
