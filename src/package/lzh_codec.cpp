@@ -110,7 +110,7 @@ int HuffmanModel::CodeLength(int symbol) const {
 MatchFinder::MatchFinder() {
     ring_.fill(kRingFill);
     links_.fill(kNil);
-    dad_.fill(kNil);
+    up_.fill(kNotInTree);
 }
 
 }  // namespace instalator::package::lzh

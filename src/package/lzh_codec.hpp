@@ -487,18 +487,17 @@ private:
         if constexpr (std::endian::native == std::endian::big) both = both >> 16 | both << 16;
         return both;
     }
-    // The link in node's parent that points at node.
-    std::uint16_t& LinkTo(int node) {
-        const int parent = dad_[node];
-        return Right(parent) == node ? Right(parent) : Left(parent);
-    }
     void Replace(int p, int r);
 
     std::array<std::uint8_t, kRingSize + kMaxMatch - 1> ring_;
     // Left and right child of every position, side by side; nodes 4097 + byte are the
     // tree roots, which use the right side, and node 4096 stands for "none".
     std::array<std::uint16_t, 2 * (kRingSize + 257)> links_;
-    std::array<std::uint16_t, kRingSize + 1> dad_;
+    // For every position in a tree, the index in links_ of the link that points at it,
+    // so that unlinking it needs no test of which side it hangs on; kNotInTree for the
+    // others. The entry for "none" (4096) takes harmless writes.
+    static constexpr std::uint16_t kNotInTree = 0xFFFF;
+    std::array<std::uint16_t, kRingSize + 1> up_;
 };
 
 // Compares key and other from index 9 on, knowing that indexes 1 to 8 agree: returns
@@ -562,8 +561,9 @@ inline void MatchFinder::Insert(int r) {
         children = leftChildren ^ ((leftChildren ^ rightChildren) & pick);
     }
     if (node == kNil) {
-        (right ? Right(parent) : Left(parent)) = static_cast<std::uint16_t>(r);
-        dad_[r] = static_cast<std::uint16_t>(parent);
+        const std::uint32_t link = 2 * parent + static_cast<std::uint32_t>(right);
+        links_[link] = static_cast<std::uint16_t>(r);
+        up_[r] = static_cast<std::uint16_t>(link);
     }
     matchLength = best == kNoMatch ? 0 : static_cast<int>(best / kRingSize);
     matchPosition = best == kNoMatch ? matchPosition : static_cast<int>(kRingMask - best % kRingSize);
@@ -571,19 +571,19 @@ inline void MatchFinder::Insert(int r) {
 
 // r takes over p's place in its tree; p leaves the tree.
 inline void MatchFinder::Replace(int p, int r) {
-    dad_[r] = dad_[p];
+    up_[r] = up_[p];
     Left(r) = Left(p);
     Right(r) = Right(p);
-    dad_[Left(p)] = static_cast<std::uint16_t>(r);
-    dad_[Right(p)] = static_cast<std::uint16_t>(r);
-    LinkTo(p) = static_cast<std::uint16_t>(r);
-    dad_[p] = kNil;
+    up_[Left(p)] = static_cast<std::uint16_t>(2 * r);
+    up_[Right(p)] = static_cast<std::uint16_t>(2 * r + 1);
+    links_[up_[p]] = static_cast<std::uint16_t>(r);
+    up_[p] = kNotInTree;
 }
 
 // Unlinks p, putting in its place its only child or, with two children, the rightmost
 // node of its left subtree.
 inline void MatchFinder::Delete(int p) {
-    if (dad_[p] == kNil) return;
+    if (up_[p] == kNotInTree) return;
     int q;
     if (Right(p) == kNil) {
         q = Left(p);
@@ -594,17 +594,17 @@ inline void MatchFinder::Delete(int p) {
         if (Right(q) != kNil) {
             do q = Right(q);
             while (Right(q) != kNil);
-            Right(dad_[q]) = Left(q);
-            dad_[Left(q)] = dad_[q];
+            links_[up_[q]] = Left(q);  // q hangs on the right of its parent
+            up_[Left(q)] = up_[q];
             Left(q) = Left(p);
-            dad_[Left(p)] = static_cast<std::uint16_t>(q);
+            up_[Left(p)] = static_cast<std::uint16_t>(2 * q);
         }
         Right(q) = Right(p);
-        dad_[Right(p)] = static_cast<std::uint16_t>(q);
+        up_[Right(p)] = static_cast<std::uint16_t>(2 * q + 1);
     }
-    dad_[q] = dad_[p];
-    LinkTo(p) = static_cast<std::uint16_t>(q);
-    dad_[p] = kNil;
+    up_[q] = up_[p];
+    links_[up_[p]] = static_cast<std::uint16_t>(q);
+    up_[p] = kNotInTree;
 }
 
 // --- Encoder -------------------------------------------------------------------------
