@@ -351,11 +351,12 @@ private:
     // Counts the positions path[start..kTableBits] of a table entry, leaf first, like
     // CountPath; returns where counting goes on after a move, else 0.
     std::uint32_t CountTop(const std::uint16_t* path, std::uint32_t start) {
-        for (std::uint32_t i = start; i <= kTableBits; ++i) {
+        for (std::uint32_t i = start; i < kTableBits; ++i) {
             const std::uint32_t n = path[i];
             const std::uint32_t k = ++freq_[n];
             if (k > freq_[n + 1]) return parent_[MoveUp(n, k)];
         }
+        ++freq_[kRoot];  // last on every path, and never out of order
         return 0;
     }
     SymbolCode CodeThenRebuild(int symbol) {
