@@ -200,7 +200,7 @@ bool BitReader<Source>::NextChunk() {
 // Byte by byte near the end of a chunk and past the source's end.
 template <class Source>
 void BitReader<Source>::Refill() {
-    while (count_ <= 56) {
+    while (count_ < kWindowBits) {  // stops below 64, which the shift above relies on
         if (pos_ == end_ && !NextChunk()) {
             count_ += 8;  // a zero byte
             padding_ = padding_ < 128 ? padding_ + 8 : padding_;
