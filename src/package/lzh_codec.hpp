@@ -243,6 +243,10 @@ private:
 // Fibonacci(d + 2), and the root never exceeds 0x8000, so depth stays at most 21. Codes
 // are kept in 32 bits.
 //
+// Counting adds one to the frequency of every node from the symbol's leaf up. A node
+// whose frequency equalled its successor's must then move: it swaps places with the last
+// node of its old frequency and counting goes on from the new place (MoveUp).
+//
 // The top of the tree is mirrored in a table indexed by the first kTableBits bits of a
 // code. An entry names *positions*, not symbols: the node reached after those bits (or
 // the leaf of a shorter code), its depth and the positions passed on the way. Positions
