@@ -6,42 +6,97 @@ namespace instalator::package::lzh {
 void HuffmanModel::Start() {
     for (std::uint32_t s = 0; s < kSymbols; ++s) {
         freq_[s] = 1;
-        son_[s] = s + kNodes;
-        parent_[s + kNodes] = s;
+        son_[s] = static_cast<std::uint16_t>(s + kNodes);
+        parent_[s + kNodes] = static_cast<std::uint16_t>(s);
     }
     for (std::uint32_t i = 0, j = kSymbols; j < kNodes; i += 2, ++j) {
-        freq_[j] = freq_[i] + freq_[i + 1];
-        son_[j] = i;
-        parent_[i] = parent_[i + 1] = j;
+        freq_[j] = static_cast<std::uint16_t>(freq_[i] + freq_[i + 1]);
+        son_[j] = static_cast<std::uint16_t>(i);
+        parent_[i] = parent_[i + 1] = static_cast<std::uint16_t>(j);
     }
     std::fill(freq_.begin() + kNodes, freq_.end(), 0xFFFF);
     parent_[kRoot] = 0;
+    FillTable();
 }
 
-// Halves the leaf frequencies (rounding up) and builds the tree anew from them.
+// Halves the leaf frequencies (rounding up) and builds the tree anew from them: nodes
+// 0,1 get a parent, then 2,3 and so on, and each parent goes after every node of its
+// frequency or less. The leaves stay sorted and the parents come in order of frequency,
+// so the new order is a merge of the two, a leaf first where their frequencies tie.
 void HuffmanModel::Rebuild() {
+    std::array<std::uint16_t, kSymbols> leafFreq;
+    std::array<std::uint16_t, kSymbols> leafSon;
     std::uint32_t leaves = 0;
     for (std::uint32_t i = 0; i < kNodes; ++i) {
         if (son_[i] >= kNodes) {
-            freq_[leaves] = (freq_[i] + 1) / 2;
-            son_[leaves] = son_[i];
+            leafFreq[leaves] = static_cast<std::uint16_t>((freq_[i] + 1) / 2);
+            leafSon[leaves] = son_[i];
             ++leaves;
         }
     }
-    for (std::uint32_t i = 0, j = kSymbols; j < kNodes; i += 2, ++j) {
-        const std::uint32_t f = freq_[i] + freq_[i + 1];
-        std::uint32_t k = j - 1;
-        while (f < freq_[k]) --k;
-        ++k;
-        std::copy_backward(freq_.begin() + k, freq_.begin() + j, freq_.begin() + j + 1);
-        std::copy_backward(son_.begin() + k, son_.begin() + j, son_.begin() + j + 1);
-        freq_[k] = f;
-        son_[k] = i;
-    }
+    std::uint32_t leaf = 0;
+    std::uint32_t parent = 0;  // parent number n joins nodes 2n and 2n + 1
     for (std::uint32_t k = 0; k < kNodes; ++k) {
-        const std::uint32_t child = son_[k];
-        parent_[child] = k;
-        if (child < kNodes) parent_[child + 1] = k;
+        const bool parentReady = 2 * parent + 1 < k;
+        const std::uint32_t f = parentReady ? freq_[2 * parent] + freq_[2 * parent + 1] : 0;
+        if (leaf < kSymbols && (!parentReady || leafFreq[leaf] <= f)) {
+            freq_[k] = leafFreq[leaf];
+            son_[k] = leafSon[leaf];
+            ++leaf;
+        } else {
+            freq_[k] = static_cast<std::uint16_t>(f);
+            son_[k] = static_cast<std::uint16_t>(2 * parent);
+            ++parent;
+        }
+    }
+    for (std::uint32_t k = 0; k < kNodes; ++k) Link(k, son_[k]);
+    FillTable();
+}
+
+void HuffmanModel::FillTable() {
+    tag_.fill(kUntagged);
+    std::array<std::uint16_t, kTableBits + 1> path{};
+    Fill(kRoot, 0, 0, path.data());
+}
+
+// Tags position and fills the entries under it; path holds its ancestors' positions.
+void HuffmanModel::Fill(std::uint32_t position, std::uint32_t depth, std::uint32_t first, std::uint16_t* path) {
+    tag_[position] = static_cast<std::uint16_t>(depth << 8 | first);
+    path[kTableBits - depth] = static_cast<std::uint16_t>(position);
+    const std::uint32_t entries = 1u << (kTableBits - depth);
+    const std::uint32_t son = son_[position];
+    if (depth == kTableBits || son >= kNodes) {
+        for (std::uint32_t e = first; e < first + entries; ++e) {
+            std::copy_n(path, kTableBits + 1, table_[e].path.begin());
+            table_[e].node = static_cast<std::uint16_t>(position);
+            table_[e].depth = static_cast<std::uint16_t>(depth);
+        }
+        return;
+    }
+    Fill(son, depth + 1, first, path);
+    Fill(son + 1, depth + 1, first + entries / 2, path);
+}
+
+// Clears the tags of the positions below position that its entries name.
+void HuffmanModel::Untag(std::uint32_t position) {
+    const std::uint32_t depth = tag_[position] >> 8;
+    const std::uint32_t first = tag_[position] & 0xFF;
+    for (std::uint32_t e = first; e < first + (1u << (kTableBits - depth)); ++e) {
+        for (std::uint32_t d = depth + 1; d <= table_[e].depth; ++d) tag_[table_[e].path[kTableBits - d]] = kUntagged;
+    }
+}
+
+// Both positions' old descendants lose their tags first, since each subtree now hangs
+// under the other position, then the positions above the last level are filled again.
+void HuffmanModel::Reshape(std::uint32_t c, std::uint32_t l) {
+    const bool refillC = tag_[c] < kLastLevelTag;
+    const bool refillL = tag_[l] < kLastLevelTag;
+    if (refillC) Untag(c);
+    if (refillL) Untag(l);
+    for (const std::uint32_t position : {c, l}) {
+        if (position == c ? !refillC : !refillL) continue;
+        std::array<std::uint16_t, kTableBits + 1> path = table_[tag_[position] & 0xFF].path;
+        Fill(position, tag_[position] >> 8, tag_[position] & 0xFF, path.data());
     }
 }
 
@@ -55,7 +110,7 @@ int HuffmanModel::CodeLength(int symbol) const {
 MatchFinder::MatchFinder() {
     ring_.fill(kRingFill);
     links_.fill(kNil);
-    dad_.fill(kNil);
+    up_.fill(kNotInTree);
 }
 
 }  // namespace instalator::package::lzh

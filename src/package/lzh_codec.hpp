@@ -5,7 +5,7 @@
 // Sources hand out input in chunks: `std::span<const std::uint8_t> Next()` returns the
 // next chunk, an empty one at the end. Targets take output in blocks:
 // `void Write(const std::uint8_t* data, std::size_t size)`, and `bool Full() const`
-// tells the decoder that nothing more is wanted.
+// tells the decoder that nothing more is wanted (only a Write may change it).
 
 #include <algorithm>
 #include <array>
@@ -15,6 +15,10 @@
 #include <cstring>
 #include <memory>
 #include <span>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "package/lzh.hpp"
 
@@ -145,6 +149,16 @@ public:
 
     // At least kWindowBits of the coming bits, left-aligned, without consuming them.
     std::uint64_t Window() {
+        if (end_ - pos_ >= 8) [[likely]] {
+            // As many whole bytes as fit, in one load and without a branch. The bits
+            // below count_ that the load also brings are the coming ones, so the next
+            // refill ORs the same bits there.
+            const std::uint64_t bits = bits_ | LoadBig64(pos_) >> count_;
+            pos_ += (63 - count_) >> 3;
+            count_ |= 56;
+            bits_ = bits;
+            return bits;
+        }
         if (count_ < kWindowBits) Refill();
         return bits_;
     }
@@ -153,7 +167,12 @@ public:
         bits_ <<= n;
         count_ -= n;
     }
-    static constexpr int kWindowBits = 57;
+    // Consumes n bits of the last window, which the caller has already shifted out.
+    void Skip(int n, std::uint64_t rest) {
+        bits_ = rest;
+        count_ -= n;
+    }
+    static constexpr int kWindowBits = 56;
     // True once a bit beyond the source's end has been consumed.
     bool Overrun() const { return count_ < padding_; }
 
@@ -178,18 +197,10 @@ bool BitReader<Source>::NextChunk() {
     return !chunk.empty();
 }
 
+// Byte by byte near the end of a chunk and past the source's end.
 template <class Source>
 void BitReader<Source>::Refill() {
-    if (end_ - pos_ >= 8) {  // whole bytes, as many as fit, in one load
-        const std::uint64_t next = LoadBig64(pos_);
-        const int take = (64 - count_) / 8;
-        const int filled = count_ + 8 * take;
-        bits_ |= (next >> count_) & ~((std::uint64_t{1} << (64 - filled)) - 1);
-        pos_ += take;
-        count_ = filled;
-        return;
-    }
-    while (count_ <= 56) {
+    while (count_ < kWindowBits) {  // stops below 64, which the shift above relies on
         if (pos_ == end_ && !NextChunk()) {
             count_ += 8;  // a zero byte
             padding_ = padding_ < 128 ? padding_ + 8 : padding_;
@@ -231,6 +242,20 @@ private:
 // Codes can be longer than 16 bits: a leaf at depth d needs a root frequency of at least
 // Fibonacci(d + 2), and the root never exceeds 0x8000, so depth stays at most 21. Codes
 // are kept in 32 bits.
+//
+// Counting adds one to the frequency of every node from the symbol's leaf up. A node
+// whose frequency equalled its successor's must then move: it swaps places with the last
+// node of its old frequency and counting goes on from the new place (MoveUp).
+//
+// The top of the tree is mirrored in a table indexed by the first kTableBits bits of a
+// code. An entry names *positions*, not symbols: the node reached after those bits (or
+// the leaf of a shorter code), its depth and the positions passed on the way. Positions
+// keep their parents when nodes swap, so the table only goes stale when a swap moves an
+// internal subtree into or out of a position above the table's last level; such a swap
+// refills the entries under that position. Swaps of two leaves and swaps at or below the
+// last level, which are nearly all of them, leave it alone. Every position in the table
+// carries a tag (its depth and first entry), which also gives its code prefix and, through
+// the entry, all its ancestors without a chain of parent loads.
 
 struct SymbolCode {
     std::uint32_t bits;  // right-aligned: the first bit to send is the highest
@@ -241,84 +266,102 @@ class HuffmanModel {
 public:
     HuffmanModel() { Start(); }
 
-    // The code of symbol, after which the model counts it.
-    //
-    // Counting adds one to the frequency of every node from the symbol's leaf up. A node
-    // whose frequency equalled its successor's must then move: it swaps places with the
-    // last node of its old frequency and counting goes on from the new place (MoveUp).
-    // Below the first node that moves, counting follows the code's own path, so it is
-    // done during the walk that finds the code.
+    // The code of symbol, after which the model counts it. The code is read off the walk
+    // up from the leaf to the first position in the table, whose tag holds the rest.
     SymbolCode Code(int symbol) {
-        std::uint32_t k = parent_[symbol + kNodes];
         if (freq_[kRoot] == kMaxFreq) return CodeThenRebuild(symbol);
+        std::uint16_t* const below = path_.data();
+        std::uint32_t k = parent_[symbol + kNodes];
         std::uint32_t bits = 0;
         int length = 0;
-        while (freq_[k] < freq_[k + 1]) {  // stays in order when counted
-            ++freq_[k];
-            if (k == kRoot) return {bits, length};
+        while (tag_[k] == kUntagged) {
+            below[length] = static_cast<std::uint16_t>(k);
             bits |= (k & 1u) << length;
             ++length;
             k = parent_[k];
         }
-        const std::uint32_t moving = k;
-        for (; k != kRoot; k = parent_[k]) {
-            bits |= (k & 1u) << length;
-            ++length;
-        }
-        Climb(parent_[MoveUp(moving, ++freq_[moving])]);
-        return {bits, length};
+        const std::uint32_t depth = tag_[k] >> 8;
+        const std::uint32_t first = tag_[k] & 0xFF;
+        const SymbolCode code{bits | (first >> (kTableBits - depth)) << length, length + static_cast<int>(depth)};
+        if (!CountPath(below, below + length)) Climb(CountTop(table_[first].path.data(), kTableBits - depth));
+        return code;
     }
 
-    // Reads one symbol's code and counts the symbol. The walk down notes the nodes it
-    // passes, so counting them needs no loads of parents until a node moves.
+    // Reads one symbol's code and counts the symbol. The table resolves the first bits
+    // at once and hands over the positions passed; deeper bits go one node at a time.
     template <class Reader>
     int Decode(Reader& in) {
-        std::uint16_t* const end = path_.data() + path_.size();
-        std::uint16_t* step = end;
-        *--step = kRoot;
+        static_assert(Reader::kWindowBits >= 21, "a window holds the longest code");
         std::uint64_t window = in.Window();
-        int used = 0;
-        std::uint32_t c = son_[kRoot];
-        while (c < kNodes) {
-            if (used == Reader::kWindowBits) {
-                in.Skip(used);
-                window = in.Window();
-                used = 0;
-            }
-            c += static_cast<std::uint32_t>(window >> 63);
-            window <<= 1;
-            ++used;
-            *--step = static_cast<std::uint16_t>(c);
-            c = son_[c];
+        const Entry& entry = table_[window >> (64 - kTableBits)];
+        const std::uint32_t depth = entry.depth;
+        std::uint32_t c = son_[entry.node];
+        std::uint16_t* const end = path_.data() + path_.size();
+        std::uint16_t* step = end;  // the positions below the table, leaf first
+        window <<= depth;
+        if (c < kNodes) {
+            do {
+                c += static_cast<std::uint32_t>(window >> 63);
+                window <<= 1;
+                *--step = static_cast<std::uint16_t>(c);
+                c = son_[c];
+            } while (c < kNodes);
         }
-        in.Skip(used);
+        in.Skip(static_cast<int>(depth + static_cast<std::uint32_t>(end - step)), window);
         const int symbol = static_cast<int>(c) - kNodes;
-        Count(symbol, step, end);
+        if (freq_[kRoot] == kMaxFreq) {
+            Rebuild();
+            Climb(parent_[symbol + kNodes]);
+        } else if (!CountPath(step, end)) {
+            Climb(CountTop(entry.path.data(), kTableBits - depth));
+        }
         return symbol;
     }
 
     // The current code length of a symbol, for tests.
     int CodeLength(int symbol) const;
 
+    static constexpr std::uint32_t kTableBits = 7;
+
 private:
+    static constexpr std::uint16_t kUntagged = 0xFFFF;
+    // Tags below this one belong to positions above the table's last level.
+    static constexpr std::uint16_t kLastLevelTag = kTableBits << 8;
+
+    struct Entry {
+        // path[kTableBits - i] is the position at depth i, up to the entry's depth; the
+        // root is last, so the positions passed read leaf first.
+        std::array<std::uint16_t, kTableBits + 1> path;
+        std::uint16_t node;   // the position at the entry's depth
+        std::uint16_t depth;  // kTableBits, or the depth of a shorter code's leaf
+    };
+
     void Start();
     void Rebuild();
-    // Counts the nodes of the path [leaf, end) that a code just took, leaf first, up to
-    // the first one that must move, which is then moved and counted on from.
-    void Count(int symbol, const std::uint16_t* leaf, const std::uint16_t* end) {
-        if (freq_[kRoot] == kMaxFreq) {
-            Rebuild();
-            Climb(parent_[symbol + kNodes]);
-            return;
-        }
+
+    // Counts the positions [leaf, end) of a code's path, leaf first, up to the first one
+    // that must move, which is then moved and counted on from. Tells whether one moved.
+    bool CountPath(const std::uint16_t* leaf, const std::uint16_t* end) {
         for (; leaf != end; ++leaf) {
             const std::uint32_t c = *leaf;
             const std::uint32_t k = ++freq_[c];
             if (k > freq_[c + 1]) {
                 Climb(parent_[MoveUp(c, k)]);
-                return;
+                return true;
             }
         }
+        return false;
+    }
+    // Counts the positions path[start..kTableBits] of a table entry, leaf first, like
+    // CountPath; returns where counting goes on after a move, else 0.
+    std::uint32_t CountTop(const std::uint16_t* path, std::uint32_t start) {
+        for (std::uint32_t i = start; i < kTableBits; ++i) {
+            const std::uint32_t n = path[i];
+            const std::uint32_t k = ++freq_[n];
+            if (k > freq_[n + 1]) return parent_[MoveUp(n, k)];
+        }
+        ++freq_[kRoot];  // last on every path, and never out of order
+        return 0;
     }
     SymbolCode CodeThenRebuild(int symbol) {
         std::uint32_t bits = 0;
@@ -331,38 +374,56 @@ private:
         Climb(parent_[symbol + kNodes]);
         return {bits, length};
     }
+    // Counts c and everything above it. Above the table's last level the ancestors come
+    // from the table, so their counts do not wait on each other's loads.
     void Climb(std::uint32_t c) {
-        for (; c != 0; c = parent_[c]) {
-            const std::uint32_t k = ++freq_[c];
-            if (k > freq_[c + 1]) c = MoveUp(c, k);
+        while (c != 0) {
+            const std::uint32_t tag = tag_[c];
+            if (tag == kUntagged) {
+                const std::uint32_t k = ++freq_[c];
+                if (k > freq_[c + 1]) c = MoveUp(c, k);
+                c = parent_[c];
+            } else {
+                c = CountTop(table_[tag & 0xFF].path.data(), kTableBits - (tag >> 8));
+            }
         }
     }
     std::uint32_t LastBelow(std::uint32_t from, std::uint32_t k) const;
     void Link(std::uint32_t node, std::uint32_t child) {
-        son_[node] = child;
-        parent_[child] = node;
-        if (child < kNodes) parent_[child + 1] = node;
+        son_[node] = static_cast<std::uint16_t>(child);
+        parent_[child] = static_cast<std::uint16_t>(node);
+        if (child < kNodes) parent_[child + 1] = static_cast<std::uint16_t>(node);
     }
     // Node c's frequency has just become k and passed its successor's: swap c's subtree
     // with the last node of frequency k - 1 and return where c's subtree now is.
     std::uint32_t MoveUp(std::uint32_t c, std::uint32_t k) {
         const std::uint32_t l = LastBelow(c + 1, k);
         freq_[c] = freq_[l];
-        freq_[l] = k;
+        freq_[l] = static_cast<std::uint16_t>(k);
         const std::uint32_t i = son_[c];
         const std::uint32_t j = son_[l];
         Link(l, i);
         Link(c, j);
+        if ((tag_[c] < kLastLevelTag || tag_[l] < kLastLevelTag) && (i < kNodes || j < kNodes)) Reshape(c, l);
         return l;
     }
+    // The subtrees at positions c and l have just swapped and one of them is internal:
+    // the entries under whichever of the two lies above the last level are filled anew.
+    void Reshape(std::uint32_t c, std::uint32_t l);
+    void Untag(std::uint32_t position);
+    void Fill(std::uint32_t position, std::uint32_t depth, std::uint32_t first, std::uint16_t* path);
+    void FillTable();
 
     static constexpr std::uint32_t kScan = 16;
     // freq_[kNodes] and after are sentinels above all, so that LastBelow can scan ahead.
-    std::array<std::uint32_t, kNodes + kScan> freq_;
-    std::array<std::uint32_t, kNodes> son_;
-    std::array<std::uint32_t, kNodes + kSymbols> parent_;  // node parents, then symbol leaves
-    // The nodes the last decoded code passed, leaf first, at the end of the array; no
-    // path is longer than the number of symbols.
+    std::array<std::uint16_t, kNodes + kScan> freq_;
+    std::array<std::uint16_t, kNodes> son_;
+    std::array<std::uint16_t, kNodes + kSymbols> parent_;  // node parents, then symbol leaves
+    // Depth << 8 | first entry for the positions in the table, kUntagged for the others.
+    std::array<std::uint16_t, kNodes> tag_;
+    std::array<Entry, std::size_t{1} << kTableBits> table_;
+    // The positions a code passes, leaf first: the decoder's at the end of the array, the
+    // encoder's (below the table) from the start; no path is longer than the symbols.
     std::array<std::uint16_t, kSymbols> path_;
 };
 
@@ -370,8 +431,21 @@ private:
 // where a count of the values below k says. The first kScan values are counted at once,
 // without branches; a longer run is found by a binary search.
 inline std::uint32_t HuffmanModel::LastBelow(std::uint32_t from, std::uint32_t k) const {
-    std::uint32_t count = 0;
+    std::uint32_t count;
+#if defined(__SSE2__)
+    // f < k exactly where f - (k - 1), saturated at zero, is zero.
+    const __m128i limit = _mm_set1_epi16(static_cast<short>(k - 1));
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&freq_[from]));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&freq_[from + 8]));
+    const __m128i lowBelow = _mm_cmpeq_epi16(_mm_subs_epu16(low, limit), zero);
+    const __m128i highBelow = _mm_cmpeq_epi16(_mm_subs_epu16(high, limit), zero);
+    const auto mask = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(lowBelow, highBelow)));
+    count = static_cast<std::uint32_t>(std::countr_zero(~mask));  // never zero: bit 16 up are set
+#else
+    count = 0;
     for (std::uint32_t i = 0; i < kScan; ++i) count += freq_[from + i] < k ? 1 : 0;
+#endif
     if (count < kScan) return from + count - 1;
     std::uint32_t below = from + kScan - 1;  // freq_[below] < k
     std::uint32_t above = below + 1;
@@ -418,18 +492,17 @@ private:
         if constexpr (std::endian::native == std::endian::big) both = both >> 16 | both << 16;
         return both;
     }
-    // The link in node's parent that points at node.
-    std::uint16_t& LinkTo(int node) {
-        const int parent = dad_[node];
-        return Right(parent) == node ? Right(parent) : Left(parent);
-    }
     void Replace(int p, int r);
 
     std::array<std::uint8_t, kRingSize + kMaxMatch - 1> ring_;
     // Left and right child of every position, side by side; nodes 4097 + byte are the
     // tree roots, which use the right side, and node 4096 stands for "none".
     std::array<std::uint16_t, 2 * (kRingSize + 257)> links_;
-    std::array<std::uint16_t, kRingSize + 1> dad_;
+    // For every position in a tree, the index in links_ of the link that points at it,
+    // so that unlinking it needs no test of which side it hangs on; kNotInTree for the
+    // others. The entry for "none" (4096) takes harmless writes.
+    static constexpr std::uint16_t kNotInTree = 0xFFFF;
+    std::array<std::uint16_t, kRingSize + 1> up_;
 };
 
 // Compares key and other from index 9 on, knowing that indexes 1 to 8 agree: returns
@@ -446,6 +519,29 @@ inline std::uint32_t MatchFinder::CompareFrom9(const std::uint8_t* key, const st
         }
     }
     return kMaxMatch;
+}
+
+// Replaces the left side's values with the right side's when right is set, without a
+// branch: the side is a coin toss that a branch would mispredict half the time. x86-64
+// gets conditional moves, which GCC does not emit for this by itself (it branches on a
+// `?:` and needs three steps per value for a mask); other targets get the mask.
+inline void PickRight(bool right, std::uint32_t& node, std::uint32_t rightNode, std::uint64_t& text,
+                      std::uint64_t rightText, std::uint32_t& children, std::uint32_t rightChildren) {
+#if defined(__x86_64__) && defined(__GNUC__)
+    asm("test %[right], %[right]\n\t"
+        "cmovne %[rightNode], %[node]\n\t"
+        "cmovne %[rightText], %[text]\n\t"
+        "cmovne %[rightChildren], %[children]"
+        : [node] "+r"(node), [text] "+r"(text), [children] "+r"(children)
+        : [rightNode] "r"(rightNode), [rightText] "r"(rightText), [rightChildren] "r"(rightChildren),
+          [right] "r"(static_cast<std::uint32_t>(right))
+        : "cc");
+#else
+    const std::uint32_t pick = 0u - static_cast<std::uint32_t>(right);  // all ones for the right side
+    node ^= (node ^ rightNode) & pick;
+    text ^= (text ^ rightText) & (0 - static_cast<std::uint64_t>(right));
+    children ^= (children ^ rightChildren) & pick;
+#endif
 }
 
 // Walks r's tree down from its root, remembering the longest match met and, among
@@ -487,14 +583,15 @@ inline void MatchFinder::Insert(int r) {
             break;
         }
         parent = node;
-        const std::uint32_t pick = 0u - static_cast<std::uint32_t>(right);  // all ones for the right side
-        node = left ^ ((left ^ rightChild) & pick);
-        text = leftText ^ ((leftText ^ rightText) & (0 - static_cast<std::uint64_t>(right)));
-        children = leftChildren ^ ((leftChildren ^ rightChildren) & pick);
+        node = left;
+        text = leftText;
+        children = leftChildren;
+        PickRight(right, node, rightChild, text, rightText, children, rightChildren);
     }
     if (node == kNil) {
-        (right ? Right(parent) : Left(parent)) = static_cast<std::uint16_t>(r);
-        dad_[r] = static_cast<std::uint16_t>(parent);
+        const std::uint32_t link = 2 * parent + static_cast<std::uint32_t>(right);
+        links_[link] = static_cast<std::uint16_t>(r);
+        up_[r] = static_cast<std::uint16_t>(link);
     }
     matchLength = best == kNoMatch ? 0 : static_cast<int>(best / kRingSize);
     matchPosition = best == kNoMatch ? matchPosition : static_cast<int>(kRingMask - best % kRingSize);
@@ -502,19 +599,19 @@ inline void MatchFinder::Insert(int r) {
 
 // r takes over p's place in its tree; p leaves the tree.
 inline void MatchFinder::Replace(int p, int r) {
-    dad_[r] = dad_[p];
+    up_[r] = up_[p];
     Left(r) = Left(p);
     Right(r) = Right(p);
-    dad_[Left(p)] = static_cast<std::uint16_t>(r);
-    dad_[Right(p)] = static_cast<std::uint16_t>(r);
-    LinkTo(p) = static_cast<std::uint16_t>(r);
-    dad_[p] = kNil;
+    up_[Left(p)] = static_cast<std::uint16_t>(2 * r);
+    up_[Right(p)] = static_cast<std::uint16_t>(2 * r + 1);
+    links_[up_[p]] = static_cast<std::uint16_t>(r);
+    up_[p] = kNotInTree;
 }
 
 // Unlinks p, putting in its place its only child or, with two children, the rightmost
 // node of its left subtree.
 inline void MatchFinder::Delete(int p) {
-    if (dad_[p] == kNil) return;
+    if (up_[p] == kNotInTree) return;
     int q;
     if (Right(p) == kNil) {
         q = Left(p);
@@ -525,17 +622,17 @@ inline void MatchFinder::Delete(int p) {
         if (Right(q) != kNil) {
             do q = Right(q);
             while (Right(q) != kNil);
-            Right(dad_[q]) = Left(q);
-            dad_[Left(q)] = dad_[q];
+            links_[up_[q]] = Left(q);  // q hangs on the right of its parent
+            up_[Left(q)] = up_[q];
             Left(q) = Left(p);
-            dad_[Left(p)] = static_cast<std::uint16_t>(q);
+            up_[Left(p)] = static_cast<std::uint16_t>(2 * q);
         }
         Right(q) = Right(p);
-        dad_[Right(p)] = static_cast<std::uint16_t>(q);
+        up_[Right(p)] = static_cast<std::uint16_t>(2 * q + 1);
     }
-    dad_[q] = dad_[p];
-    LinkTo(p) = static_cast<std::uint16_t>(q);
-    dad_[p] = kNil;
+    up_[q] = up_[p];
+    links_[up_[p]] = static_cast<std::uint16_t>(q);
+    up_[p] = kNotInTree;
 }
 
 // --- Encoder -------------------------------------------------------------------------
@@ -622,48 +719,72 @@ int DecodePosition(Reader& in) {
     return static_cast<int>((unsigned{kPositionCodes.upper[first]} << 6) | lower);
 }
 
+// The decoder writes into one flat buffer: the 4096 bytes a match may reach back to,
+// then the block being filled, then room for a match that runs past the block's end
+// and for copying whole words. A match is then a plain forward copy, eight or sixteen
+// bytes at a time where its distance allows, with no ring index to wrap.
 struct DecoderState {
+    static constexpr std::size_t kSlack = 64;  // a match of 60 copied in steps of 8 or 16
     HuffmanModel model;
-    std::array<std::uint8_t, kRingSize> ring;
+    std::array<std::uint8_t, kRingSize + kBlockSize + kSlack> buffer;
 };
+
+// Appends n (at most kMaxMatch) bytes that start distance bytes back; it may write
+// up to 63 bytes past the n, never more than DecoderState::kSlack past the block.
+inline void CopyMatch(std::uint8_t* out, std::uint32_t distance, std::uint32_t n) {
+    const std::uint8_t* from = out - distance;
+    if (distance >= 16) {
+        for (std::uint32_t i = 0; i < n; i += 16) std::memcpy(out + i, from + i, 16);
+    } else if (distance >= 8) {
+        for (std::uint32_t i = 0; i < n; i += 8) std::memcpy(out + i, from + i, 8);
+    } else {
+        for (std::uint32_t i = 0; i < n; ++i) out[i] = from[i];
+    }
+}
 
 // Decodes items until `length` bytes are out (a final match is emitted whole), the
 // target is full, or, with stopWhenExhausted, an item would need bits beyond the
 // source; otherwise missing bits read as zeros. inputExhausted tells whether any bit
-// beyond the source was used.
+// beyond the source was used. The target gets 4096-byte blocks, each once the item
+// after it has begun, and the rest at the end, as a byte-wise writer would hand them.
 template <class Source, class Target>
 DecodeResult Decode(std::int32_t length, Source& source, Target& target, bool stopWhenExhausted) {
+    static_assert(kBlockSize == kRingSize, "a written block becomes the window for the next one");
     const auto state = std::make_unique<DecoderState>();
-    std::uint8_t* const ring = state->ring.data();
-    std::memset(ring, kRingFill, kRingSize);
+    HuffmanModel& model = state->model;
+    std::uint8_t* const buffer = state->buffer.data();
+    std::uint8_t* const block = buffer + kRingSize;
+    std::uint8_t* const blockEnd = block + kBlockSize;
+    std::memset(buffer, kRingFill, kRingSize);  // what the ring holds before any output
     BitReader<Source> in(source);
-    BlockOutput<Target> out(target);
     DecodeResult result;
-    std::int64_t count = 0;
-    int r = kRingStart;
-    while (count < length && !out.Full()) {
-        const int c = state->model.Decode(in);
+    std::int64_t written = 0;  // bytes handed to the target
+    // Bytes still wanted from the block's start on; none once the target is full, which
+    // only a write can change.
+    std::int64_t wanted = target.Full() ? 0 : length;
+    std::uint8_t* out = block;
+    while (out - block < wanted) {
+        const int c = model.Decode(in);
         if (c < 256) {
             if (in.Overrun() && stopWhenExhausted) break;
-            ring[r] = static_cast<std::uint8_t>(c);
-            r = (r + 1) & kRingMask;
-            out.Put(static_cast<std::uint8_t>(c));
-            ++count;
-            continue;
+            *out++ = static_cast<std::uint8_t>(c);
+        } else {
+            const auto distance = static_cast<std::uint32_t>(DecodePosition(in)) + 1;
+            if (in.Overrun() && stopWhenExhausted) break;
+            const auto matched = static_cast<std::uint32_t>(c - 255 + kThreshold);
+            CopyMatch(out, distance, matched);
+            out += matched;
         }
-        const int from = r - DecodePosition(in) - 1;
-        if (in.Overrun() && stopWhenExhausted) break;
-        const int matched = c - 255 + kThreshold;
-        for (int k = 0; k < matched; ++k) {
-            const std::uint8_t byte = ring[(from + k) & kRingMask];
-            ring[r] = byte;
-            r = (r + 1) & kRingMask;
-            out.Put(byte);
+        if (out > blockEnd) {
+            target.Write(block, kBlockSize);
+            written += static_cast<std::int64_t>(kBlockSize);
+            wanted = target.Full() ? 0 : wanted - static_cast<std::int64_t>(kBlockSize);
+            std::memmove(buffer, buffer + kBlockSize, static_cast<std::size_t>(out - buffer) - kBlockSize);
+            out -= kBlockSize;
         }
-        count += matched;
     }
-    out.Finish();
-    result.bytesWritten = count;
+    target.Write(block, static_cast<std::size_t>(out - block));
+    result.bytesWritten = written + (out - block);
     result.inputExhausted = in.Overrun();
     return result;
 }
