@@ -81,14 +81,14 @@ help_as_before() {
 
 # 1. The abort during the copy of a file held open: its new copy would have gone
 # beside it as Help.q07 and been queued; the abort removes it and queues nothing.
-# Help.txt is 2 MB of incompressible bytes, which take long enough to unpack here for
-# the abort to come while the copy is still being written (it comes after less than
-# a quarter of one under Wine emulated).
-help_size=$((2 << 20))
+# Help.txt is 8 MB of incompressible bytes, and the driver clicks from within one
+# process as soon as the new copy holds a byte, so that the abort comes while the copy
+# is still being written, however fast or loaded the machine.
+help_size=$((8 << 20))
 mkdir -p "$work/held-help"
 python3 -c "import random, sys; random.seed(20070); sys.stdout.buffer.write(random.randbytes($help_size))" \
   >"$work/held-help/Help.txt"
-check "interrupted: the package with a 2 MB Help.txt is built" broken_scenario held "$work/held-help"
+check "interrupted: the package with an 8 MB Help.txt is built" broken_scenario held "$work/held-help"
 # The run over a held file before this one queued a replacement of Help.txt: the
 # queues start empty. (The holder keeps the Wine server up for the registry call.)
 find "$c_drive/windows" -maxdepth 1 -iname wininit.ini -delete
@@ -99,16 +99,18 @@ holder=$!
 started+=("$holder")
 check "interrupted: the driver holds C:\\Quill07\\DOC\\Help.txt open" help_held
 timeout 60 wine reg delete "$session_key" /v PendingFileRenameOperations /f >/dev/null 2>&1
+# The abort is clicked once the new copy has begun, by a driver started before the
+# copying so that its own start costs no time; the question stops the copying until
+# it is answered, so the copy must still be partial then.
+(exec timeout 150 wine "$bin/driver.exe" clickwhen 'C:\Quill07\DOC\Help.q07' Instalacja "&Przerwij" 120000) &
+clicker=$!
+started+=("$clicker")
 start_in held Setup.exe
 check "interrupted: the wizard leads to the copying" to_copying
-# The abort is clicked once the new copy has begun; the question stops the copying
-# until it is answered, so the copy must still be partial then.
 abort_while_copying() {
-  local i size
-  for i in $(seq 300); do [ -s "$doc/Help.q07" ] && break; sleep 0.1; done
-  [ -s "$doc/Help.q07" ] || { ls "$doc"; return 1; }
-  driver click Instalacja "&Przerwij" &&
-    dialog_up "Zakończ instalację" interrupted-question "Jesteś pewny, że chcesz przerwać instalację ?" || return 1
+  local size
+  wait "$clicker" || { ls "$doc"; return 1; }
+  dialog_up "Zakończ instalację" interrupted-question "Jesteś pewny, że chcesz przerwać instalację ?" || return 1
   size=$(stat -c %s "$doc/Help.q07") || return 1
   echo "Help.q07 holds $size bytes when the question comes up"
   [ "$size" -lt "$help_size" ]

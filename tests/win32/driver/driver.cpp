@@ -7,6 +7,9 @@
 //   driver gone CAPTION [MS]          waits until no visible top-level window has CAPTION
 //   driver controls CAPTION           the controls of that window, depth first
 //   driver click CAPTION TEXT         clicks the control with the text TEXT
+//   driver clickwhen PATH CAPTION TEXT [MS]
+//                                     waits until the file PATH holds a byte, then
+//                                     clicks as click does, within milliseconds
 //   driver close CAPTION              asks that window to close
 //   driver hold PATH CAPTION [MS]     keeps PATH open without sharing (as a running
 //                                     program keeps its file) until a window CAPTION
@@ -240,6 +243,20 @@ int Click(const std::wstring& caption, const std::wstring& text) {
     return 1;
 }
 
+int ClickWhen(const std::wstring& path, const std::wstring& caption, const std::wstring& text, DWORD ms) {
+    const DWORD start = ::GetTickCount();
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    while (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+           (data.nFileSizeLow | data.nFileSizeHigh) == 0) {
+        if (::GetTickCount() - start > ms) {
+            std::fprintf(stderr, "no bytes in \"%s\"\n", Utf8(path).c_str());
+            return 1;
+        }
+        ::Sleep(1);
+    }
+    return Click(caption, text);
+}
+
 int Close(const std::wstring& caption) {
     HWND window = FindTopLevel(caption);
     if (window == nullptr) {
@@ -356,7 +373,7 @@ DWORD Milliseconds(int argc, wchar_t** argv, int index) {
 int Usage() {
     std::fprintf(stderr,
                  "usage: driver windows [EXE] | wait CAPTION [MS] | gone CAPTION [MS] | controls CAPTION |"
-                 " click CAPTION TEXT | close CAPTION | hold PATH CAPTION [MS] | link PATH |"
+                 " click CAPTION TEXT | clickwhen PATH CAPTION TEXT [MS] | close CAPTION | hold PATH CAPTION [MS] | link PATH |"
                  " foreground EXE CLASS | errormode EXE\n");
     return 2;
 }
@@ -379,6 +396,8 @@ int wmain(int argc, wchar_t** argv) {
         status = ListControls(argv[2]);
     else if (command == L"click" && argc > 3)
         status = Click(argv[2], argv[3]);
+    else if (command == L"clickwhen" && argc > 4)
+        status = ClickWhen(argv[2], argv[3], argv[4], Milliseconds(argc, argv, 5));
     else if (command == L"close" && argc > 2)
         status = Close(argv[2]);
     else if (command == L"hold" && argc > 3)
