@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "common/errors.hpp"
+#include "common/little_endian.hpp"
 #include "package/lzh_codec.hpp"
 #include "platform/file_system.hpp"
 
@@ -16,15 +17,13 @@ using common::IoError;
 
 constexpr int kFileTooLarge = 223;  // the platform's code for a file beyond a size limit
 
-std::array<std::uint8_t, 4> EncodeLength(std::int32_t length) {
-    const auto v = static_cast<std::uint32_t>(length);
-    return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v >> 16),
-            static_cast<std::uint8_t>(v >> 24)};
-}
+// The stream's 4-byte length field.
+using LengthField = std::array<std::uint8_t, 4>;
 
-std::int32_t DecodeLength(const std::uint8_t* bytes) {
-    const std::uint32_t v = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (std::uint32_t{bytes[3]} << 24);
-    return static_cast<std::int32_t>(v);
+LengthField EncodeLength(std::int32_t length) {
+    LengthField field{};
+    common::StoreI32(field, 0, length);
+    return field;
 }
 
 // --- Sources -------------------------------------------------------------------------
@@ -134,9 +133,9 @@ std::int32_t SourceLength(platform::File& in, const std::string& path) {
 }
 
 std::int32_t ReadLength(platform::File& in, const std::string& path) {
-    std::array<std::uint8_t, 4> field{};
+    LengthField field{};
     if (in.Read(field.data(), field.size()) != field.size()) throw IoError(common::kDiskReadError, path);
-    return DecodeLength(field.data());
+    return common::LoadI32(field, 0);
 }
 
 }  // namespace
@@ -175,7 +174,7 @@ DecodeResult DecompressFile(platform::FileSystem& fs, const std::string& source,
 
 std::vector<std::uint8_t> CompressBytes(std::span<const std::uint8_t> data) {
     if (data.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
-        throw common::Error("LZH: data of " + std::to_string(data.size()) + " bytes exceeds the length field");
+        throw StreamError("LZH: data of " + std::to_string(data.size()) + " bytes exceeds the length field");
     }
     const auto field = EncodeLength(static_cast<std::int32_t>(data.size()));
     std::vector<std::uint8_t> stream(field.begin(), field.end());
@@ -187,12 +186,12 @@ std::vector<std::uint8_t> CompressBytes(std::span<const std::uint8_t> data) {
 
 std::vector<std::uint8_t> DecompressBytes(std::span<const std::uint8_t> stream, std::size_t limit) {
     if (stream.size() < 4) {
-        throw common::Error("LZH: a stream of " + std::to_string(stream.size()) + " bytes has no length field");
+        throw StreamError("LZH: a stream of " + std::to_string(stream.size()) + " bytes has no length field");
     }
     std::vector<std::uint8_t> bytes;
     SpanSource input(stream.subspan(4));
     VectorTarget output(bytes, limit);
-    lzh::Decode(DecodeLength(stream.data()), input, output, true);
+    lzh::Decode(common::LoadI32(stream, 0), input, output, true);
     return bytes;
 }
 

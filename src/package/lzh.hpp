@@ -10,12 +10,21 @@
 #include <string>
 #include <vector>
 
+#include "common/errors.hpp"
+
 namespace instalator::platform {
 class File;
 class FileSystem;
 }  // namespace instalator::platform
 
 namespace instalator::package {
+
+// In-memory data the codec cannot take: more bytes than a stream's length field can
+// state, or a stream too short to hold that field.
+class StreamError : public common::Error {
+public:
+    using common::Error::Error;
+};
 
 // Told the output file's size in bytes after every 4096-byte block written and once
 // after the final flush.
@@ -45,9 +54,10 @@ DecodeResult DecompressFile(platform::FileSystem& fs, const std::string& source,
                             const Progress& progress = {});
 
 // In-memory forms, for tools and tests: the whole stream, length field included.
+// Data longer than the length field can state throws StreamError.
 std::vector<std::uint8_t> CompressBytes(std::span<const std::uint8_t> data);
 // Decodes a whole stream; a stream shorter than its 4-byte length field throws
-// common::Error. Decoding stops early where the code bits run out (so a truncated
+// StreamError. Decoding stops early where the code bits run out (so a truncated
 // stream gives fewer than Length bytes) and once limit bytes are out (the result is
 // cut there), so hostile input costs time and memory in proportion to its size.
 std::vector<std::uint8_t> DecompressBytes(std::span<const std::uint8_t> stream,
