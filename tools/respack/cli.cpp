@@ -12,24 +12,39 @@
 namespace instalator::respack {
 namespace {
 
+// The options a command takes.
+enum Option : unsigned {
+    kDirectory = 1,     // -d DIR
+    kNoCatalogue = 2,   // --no-catalogue
+    kOutput = 4,        // -o DIR
+    kSetup = 8,         // --setup PATH
+    kFillSpace = 16,    // --fill-space
+    kVolumeSize = 32,   // --volume-size N
+    kJobs = 64,         // -j N, --jobs N
+    kQuiet = 128,       // -q, --quiet
+};
+
 struct Command {
     std::string_view name;
     std::string_view synopsis;
     std::size_t minOperands;
     std::size_t maxOperands;
-    bool takesDirectory;
-    bool takesNoCatalogue;
+    unsigned options;
     int (*run)(const Arguments&);
     std::string_view help;
 };
 
 constexpr Command kCommands[] = {
-    {"create", "respack create PACKAGE", 1, 1, false, false, CreateCommand, kCreateHelp},
-    {"add", "respack add [--no-catalogue] PACKAGE FILE...", 2, SIZE_MAX, false, true, AddCommand, kAddHelp},
-    {"list", "respack list PACKAGE", 1, 1, false, false, ListCommand, kListHelp},
-    {"extract", "respack extract PACKAGE [-d DIR] [NAME...]", 1, SIZE_MAX, true, false, ExtractCommand,
-     kExtractHelp},
-    {"test", "respack test PACKAGE", 1, 1, false, false, TestCommand, kTestHelp},
+    {"create", "respack create PACKAGE", 1, 1, 0, CreateCommand, kCreateHelp},
+    {"add", "respack add [--no-catalogue] [-j N] [-q] PACKAGE FILE...", 2, SIZE_MAX, kNoCatalogue | kJobs | kQuiet,
+     AddCommand, kAddHelp},
+    {"list", "respack list PACKAGE", 1, 1, 0, ListCommand, kListHelp},
+    {"extract", "respack extract PACKAGE [-d DIR] [NAME...]", 1, SIZE_MAX, kDirectory, ExtractCommand, kExtractHelp},
+    {"test", "respack test PACKAGE", 1, 1, 0, TestCommand, kTestHelp},
+    {"check", "respack check [-q] SCRIPT", 1, 1, kQuiet, CheckCommand, kCheckHelp},
+    {"build",
+     "respack build [-o DIR] [--setup PATH] [--fill-space] [--volume-size N|diskette] [-j N] [-q] SCRIPT", 1, 1,
+     kOutput | kSetup | kFillSpace | kVolumeSize | kJobs | kQuiet, BuildCommand, kBuildHelp},
 };
 
 const Command* FindCommand(std::string_view name) {
@@ -46,6 +61,12 @@ bool WantsHelp(const std::vector<std::string>& args) {
     return false;
 }
 
+// The value after the option at args[i], which must not be empty.
+std::string Value(const std::vector<std::string>& args, std::size_t& i, const std::string& missing) {
+    if (i + 1 == args.size() || args[i + 1].empty()) throw UsageError(missing);
+    return args[++i];
+}
+
 Arguments Parse(const Command& command, const std::vector<std::string>& args) {
     Arguments parsed;
     bool options = true;
@@ -53,12 +74,30 @@ Arguments Parse(const Command& command, const std::vector<std::string>& args) {
         const std::string& arg = args[i];
         if (options && arg == "--") {
             options = false;
-        } else if (options && command.takesDirectory && arg == "-d") {
-            if (i + 1 == args.size()) throw UsageError("option -d needs a directory");
-            parsed.directory = args[++i];
-            if (parsed.directory.empty()) throw UsageError("option -d needs a directory");
-        } else if (options && command.takesNoCatalogue && arg == "--no-catalogue") {
+        } else if (options && (command.options & kDirectory) && arg == "-d") {
+            parsed.directory = Value(args, i, "option -d needs a directory");
+        } else if (options && (command.options & kNoCatalogue) && arg == "--no-catalogue") {
             parsed.catalogue = false;
+        } else if (options && (command.options & kOutput) && arg == "-o") {
+            parsed.output = Value(args, i, "option -o needs a directory");
+        } else if (options && (command.options & kSetup) && arg == "--setup") {
+            parsed.setup = Value(args, i, "option --setup needs the path of Setup.exe");
+        } else if (options && (command.options & kFillSpace) && arg == "--fill-space") {
+            parsed.fillSpace = true;
+        } else if (options && (command.options & kVolumeSize) && arg == "--volume-size") {
+            const std::string value = Value(args, i, "option --volume-size needs a size");
+            const auto size = ParseVolumeSize(value);
+            if (!size) throw UsageError("option --volume-size takes bytes (K and M allowed) or \"diskette\", not " + Quoted(value));
+            parsed.volumeSize = *size;
+        } else if (options && (command.options & kJobs) && (arg == "-j" || arg == "--jobs")) {
+            const std::string value = Value(args, i, "option " + arg + " needs a number of threads");
+            const auto jobs = ParseVolumeSize(value);
+            if (!jobs || *jobs < 1 || *jobs > 256 || value.find_first_not_of("0123456789") != std::string::npos) {
+                throw UsageError("option " + arg + " takes a number of threads from 1 to 256, not " + Quoted(value));
+            }
+            parsed.jobs = static_cast<unsigned>(*jobs);
+        } else if (options && (command.options & kQuiet) && (arg == "-q" || arg == "--quiet")) {
+            parsed.quiet = true;
         } else if (options && arg.size() > 1 && arg[0] == '-') {
             throw UsageError("unknown option " + Quoted(arg));
         } else {
@@ -67,7 +106,12 @@ Arguments Parse(const Command& command, const std::vector<std::string>& args) {
     }
     if (parsed.operands.size() < command.minOperands) throw UsageError("missing arguments");
     if (parsed.operands.size() > command.maxOperands) throw UsageError("too many arguments");
-    if (parsed.operands.front().empty()) throw UsageError("the package name is empty");
+    if (parsed.operands.front().empty()) {
+        const bool script = command.name == "build" || command.name == "check";
+        throw UsageError(script ? "the script name is empty"
+                         : command.name == "unpack" ? "the distribution folder name is empty"
+                                                    : "the package name is empty");
+    }
     return parsed;
 }
 
@@ -87,6 +131,20 @@ int RunGuarded(const Command& command, const Arguments& args) {
 }
 
 }  // namespace
+
+std::optional<std::int64_t> ParseVolumeSize(std::string_view text) {
+    if (text == "diskette") return kDisketteBytes;
+    std::int64_t unit = 1;
+    if (!text.empty() && (text.back() == 'K' || text.back() == 'k')) unit = 1024;
+    if (!text.empty() && (text.back() == 'M' || text.back() == 'm')) unit = 1024 * 1024;
+    if (unit != 1) text.remove_suffix(1);
+    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::int64_t value = std::stoll(std::string(text)) * unit;
+    if (value <= 0 || value > package::kMaxPackageSize) return std::nullopt;
+    return value;
+}
 
 int Run(const std::vector<std::string>& args) {
     if (args.empty()) {
