@@ -238,6 +238,58 @@ TEST_F(RespackBuildTest, BuildsADistributionThatInstalls) {
     EXPECT_NE(std::find(shown.begin(), shown.end(), "TInformations"), shown.end());  // Pic2.bmp before Big.dat
 }
 
+std::vector<std::string> Tree(const fs::path& root) {
+    std::vector<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (entry.is_regular_file()) files.push_back(fs::relative(entry.path(), root).generic_string());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// unpack installs what the installer would, where it would, and lists the rest;
+// names from a distribution never lead outside the folder.
+TEST_F(RespackBuildTest, UnpackInstallsAsTheInstallerWould) {
+    ASSERT_EQ(Run("build -q -o ../dist Setup.lst").status, 0);
+    const Outcome unpack = Run("unpack ../dist -d ../root");
+    ASSERT_EQ(unpack.status, 0) << unpack.err;
+    const fs::path root = dir.path() / "root";
+    EXPECT_EQ(Tree(root), (std::vector<std::string>{"app/App.exe", "app/Big.dat", "app/Odinstaluj.exe",
+                                                    "app/POMOC/doc/Czytaj.txt", "system/Pomocnik.hlp"}));
+    EXPECT_EQ(Slurp(root / "app" / "Big.dat"), Noise(300'000, 7));
+    EXPECT_EQ(unpack.out,
+              "shortcut: Kalamarz\\Pioro.lnk -> C:\\APP\\App.exe\n"
+              "file: C:\\APP\\App.exe -> app/App.exe\n"
+              "file: C:\\APP\\POMOC\\doc\\Czytaj.txt -> app/POMOC/doc/Czytaj.txt\n"
+              "file: %SYSTEM%\\Pomocnik.hlp -> system/Pomocnik.hlp\n"
+              "file: C:\\APP\\Odinstaluj.exe -> app/Odinstaluj.exe\n"
+              "file: C:\\APP\\Big.dat -> app/Big.dat\n"
+              "shortcut: Kalamarz\\Odinstaluj.lnk -> C:\\APP\\Odinstaluj.exe C:\\APP\\Setup.uni\n"
+              "uninstall entry: \"Quill07\" -> C:\\APP\\Odinstaluj.exe C:\\APP\\Setup.uni\n");
+
+    // A distribution made by hand, with names build would refuse, and a volume missing.
+    Put(Product("evil/Setup.lst"), Joined({"[Resources]", "Count=2", "Item1=Setup1.res", "Item2=Setup9.res",
+                                           "[Setup1.res]", "Count=4", "Item1=..\\..\\App.exe", "Item2=App.exe",
+                                           "Item2Dest=C:\\tmp", "Item3=App.exe", "Item3Dest=..", "Item4=Lib.dll",
+                                           "Item4Dest=$win", "[Setup9.res]", "Count=1", "Item1=App.exe"}));
+    Put(Product("evil/Lib.dll"), "library");
+    Put(Product("evil/App.exe"), "program");
+    ASSERT_EQ(Run("create evil/Setup1.res").status, 0);
+    ASSERT_EQ(Run("add evil/Setup1.res evil/Setup.lst evil/App.exe evil/Lib.dll").status, 0);
+    const Outcome evil = Run("unpack -q evil -d ../inside/root");
+    EXPECT_EQ(evil.status, 1);
+    EXPECT_EQ(evil.err,
+              "respack: evil/Setup1.res: \"..\\..\\App.exe\" holds a name that refers to a directory, which is not "
+              "written outside \"../inside/root/\"\n"
+              "respack: evil/Setup1.res: \"C:\\TMP\\App.exe\" holds a name with a drive or stream colon, which is not "
+              "written outside \"../inside/root/\"\n"
+              "respack: evil/Setup1.res: \"..\\App.exe\" holds a name that refers to a directory, which is not written "
+              "outside \"../inside/root/\"\n"
+              "respack: evil/Setup9.res: volume 2 is missing or unreadable: the installer would ask for the next "
+              "diskette\n");
+    EXPECT_EQ(Tree(dir.path() / "inside"), (std::vector<std::string>{"root/windows/Lib.dll"}));
+}
+
 // The limits that only a large product reaches: 30 shortcuts, 128 entries a volume;
 // and the start-up pictures, which no key names.
 TEST_F(RespackBuildTest, CheckerKnowsTheInstallersLimits) {

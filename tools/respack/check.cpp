@@ -29,10 +29,12 @@ constexpr std::string_view kResources = "Resources";
 constexpr std::string_view kSplash = "Splash";
 constexpr std::string_view kInstallReg = "InstallReg";
 constexpr std::string_view kStartupPictures[] = {"Splash1.bmp", "setup2.bmp"};
-constexpr std::string_view kItemSuffixes[] = {"", "Dest", "Shell", "Link", "File", "Parameter", "Reg"};
 
-// Upper case with the code page's rules, as the installer forms folder names.
-std::string Upper(std::string_view text) {
+std::string Upper(std::string_view text) { return UpperCaseName(text); }
+
+}  // namespace
+
+std::string UpperCaseName(std::string_view text) {
     static const std::array<char, 256> upper = [] {
         std::array<char, 256> table{};
         for (int b = 0; b < 256; ++b) table[b] = static_cast<char>(b);
@@ -46,6 +48,8 @@ std::string Upper(std::string_view text) {
     for (char& c : out) c = upper[static_cast<unsigned char>(c)];
     return out;
 }
+
+namespace {
 
 std::string Backslashes(std::string_view path) {
     std::string out(path);

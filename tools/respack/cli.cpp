@@ -45,6 +45,7 @@ constexpr Command kCommands[] = {
     {"build",
      "respack build [-o DIR] [--setup PATH] [--fill-space] [--volume-size N|diskette] [-j N] [-q] SCRIPT", 1, 1,
      kOutput | kSetup | kFillSpace | kVolumeSize | kJobs | kQuiet, BuildCommand, kBuildHelp},
+    {"unpack", "respack unpack [-q] DIST [-d DIR]", 1, 1, kDirectory | kQuiet, UnpackCommand, kUnpackHelp},
 };
 
 const Command* FindCommand(std::string_view name) {

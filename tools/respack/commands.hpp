@@ -13,5 +13,6 @@ int ExtractCommand(const Arguments& args);
 int TestCommand(const Arguments& args);
 int CheckCommand(const Arguments& args);
 int BuildCommand(const Arguments& args);
+int UnpackCommand(const Arguments& args);
 
 }  // namespace instalator::respack

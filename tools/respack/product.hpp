@@ -92,6 +92,9 @@ Product ReadProduct(platform::FileSystem& fs, const std::string& scriptPath, Fin
 // is no such file. An exact spelling wins over other spellings.
 std::string FindInFolder(platform::FileSystem& fs, const std::string& folder, std::string_view relative);
 
+// Upper case with the code page's rules, as the installer forms folder names.
+std::string UpperCaseName(std::string_view text);
+
 // The folder of the script at scriptPath with the separator, empty for the current one.
 std::string ScriptFolder(const std::string& scriptPath, char separator);
 

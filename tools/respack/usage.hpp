@@ -16,6 +16,8 @@ inline constexpr std::string_view kToolHelp =
     "  check SCRIPT                       check an installation script and its files\n"
     "  build SCRIPT [-o DIR] [--setup PATH]\n"
     "                                     write the whole distribution of a script\n"
+    "  unpack DIST [-d DIR]               install a distribution into DIR as the\n"
+    "                                     installer would, and list the rest\n"
     "  create PACKAGE                     write a new, empty package\n"
     "  add [--no-catalogue] PACKAGE FILE...\n"
     "                                     pack each FILE and append it to the package\n"
@@ -128,5 +130,22 @@ inline constexpr std::string_view kBuildHelp =
     "                      keys are written to match\n"
     "  -j, --jobs N        pack on N threads (default: one per core)\n"
     "  -q, --quiet         no progress line and no list of the volumes written\n";
+
+inline constexpr std::string_view kUnpackHelp =
+    "Usage: respack unpack [-q] DIST [-d DIR]\n"
+    "Installs the distribution in the folder DIST (Setup1.res and its further\n"
+    "volumes) into DIR, by default the current directory, as the installer would on\n"
+    "Windows: the items for the target directory go to DIR/app/ (a Dest folder in\n"
+    "upper case below it, as the installer forms it), $SYSTEM items to DIR/system/,\n"
+    "$WIN items to DIR/windows/. A file already there is replaced only under the\n"
+    "installer's rules (Item<b>Rewrite, newer file version). Every entry is checked\n"
+    "against its volume's catalogue. Names that are not plain file names are refused:\n"
+    "nothing is written outside DIR.\n"
+    "On stdout: each file, and the shortcuts, registrations and uninstall entry the\n"
+    "installer would make, with the paths it would use (%SYSTEM% and %WINDIR% for\n"
+    "the system's folders). A missing volume or entry is reported, the rest still\n"
+    "installed, and the exit status is 1.\n"
+    "\n"
+    "  -q, --quiet   no listing\n";
 
 }  // namespace instalator::respack
