@@ -290,6 +290,45 @@ TEST_F(RespackBuildTest, UnpackInstallsAsTheInstallerWould) {
     EXPECT_EQ(Tree(dir.path() / "inside"), (std::vector<std::string>{"root/windows/Lib.dll"}));
 }
 
+// --volume-size spreads the items in the script's order and rewrites the packed
+// script to match; the installation is the same as from one volume.
+TEST_F(RespackBuildTest, VolumeSizeSpreadsTheItemsInScriptOrder) {
+    std::vector<std::string> lines = kScript;
+    lines[19] = "Count=4";
+    lines.insert(lines.begin() + 24, "Item4=Big2.dat");
+    WriteScript(lines);
+    Put(Product("Big2.dat"), Noise(300'000, 8));
+    ASSERT_EQ(Run("build -q -o ../whole Setup.lst").status, 0);
+    const Outcome split = Run("build --volume-size 110K -o ../split Setup.lst");
+    ASSERT_EQ(split.status, 0) << split.err;
+    EXPECT_EQ(Tree(dir.path() / "split"), (std::vector<std::string>{"Setup1.res", "Setup2.res"}));
+    for (const char* volume : {"Setup1.res", "Setup2.res"}) {
+        EXPECT_LE(fs::file_size(dir.path() / "split" / volume), 110u * 1024) << volume;
+    }
+    ASSERT_EQ(Run("extract ../split/Setup1.res Setup.lst -d ../packed").status, 0);
+    EXPECT_EQ(Slurp(dir.path() / "packed" / "Setup.lst"),
+              Joined({"[Application]", "WinSpace=4", "TargetDir=C:\\APP", "Group=Kalamarz", "PrgSpace=300025",
+                      "Shell=App.exe", "Uninstall=Odinstaluj.exe", "[Resources]", "Count=2", "Item1=Setup1.res",
+                      "Item2=Setup2.res", "[Setup1.res]", "Count=5", "Item1=App.exe", "Item1Shell=1",
+                      "Item1Link=Pioro.lnk", "Item2=doc\\Czytaj.txt", "Item2Dest=Pomoc", "Item3=Pomocnik.hlp",
+                      "Item3Dest=$system", "Item4=Odinstaluj.exe", "Item5=Big.dat", "[Setup2.res]", "Count=1",
+                      "Item1=Big2.dat", "[Splash]", "Item1_5=Pic2.bmp"}));
+    const Outcome whole = Run("unpack ../whole -d ../from-whole");
+    const Outcome parts = Run("unpack ../split -d ../from-split");
+    EXPECT_EQ(parts.status, 0) << parts.err;
+    EXPECT_EQ(parts.out, whole.out);
+    EXPECT_EQ(Tree(dir.path() / "from-split"), Tree(dir.path() / "from-whole"));
+    EXPECT_EQ(Slurp(dir.path() / "from-split" / "app" / "Big2.dat"), Noise(300'000, 8));
+
+    // A diskette holds it all; a file that fits in no volume stops the build.
+    ASSERT_EQ(Run("build -q --volume-size diskette -o ../one Setup.lst").status, 0);
+    EXPECT_EQ(Tree(dir.path() / "one"), (std::vector<std::string>{"Setup1.res"}));
+    const Outcome small = Run("build -q --volume-size 100K -o ../small Setup.lst");
+    EXPECT_EQ(small.status, 1);
+    EXPECT_NE(small.err.find("Big.dat packs to "), std::string::npos) << small.err;
+    EXPECT_FALSE(fs::exists(dir.path() / "small"));
+}
+
 // The limits that only a large product reaches: 30 shortcuts, 128 entries a volume;
 // and the start-up pictures, which no key names.
 TEST_F(RespackBuildTest, CheckerKnowsTheInstallersLimits) {

@@ -82,8 +82,8 @@ std::int64_t ItemNumber(const std::string& digits) {
 
 class Checker {
 public:
-    Checker(platform::FileSystem& fs, const std::string& scriptPath, Findings& findings)
-        : fs_(fs), findings_(findings), ini_(fs, scriptPath) {
+    Checker(platform::FileSystem& fs, const std::string& scriptPath, Findings& findings, bool splitting)
+        : fs_(fs), findings_(findings), ini_(fs, scriptPath), splitting_(splitting) {
         product_.scriptPath = scriptPath;
         product_.folder = ScriptFolder(scriptPath, fs.Separator());
         const auto file = fs.Open(scriptPath, platform::OpenMode::Read);
@@ -104,7 +104,7 @@ public:
         CheckTargetFile("Uninstall");
         CheckPictures();
         CheckSpace();
-        CheckLimits();
+        if (!splitting_) CheckLimits();
         CheckUnknownSections();
         return std::move(product_);
     }
@@ -524,6 +524,7 @@ private:
     platform::FileSystem& fs_;
     Findings& findings_;
     common::TIniFile ini_;
+    bool splitting_;
     Product product_;
     std::optional<ScriptView> view_;
 };
@@ -615,8 +616,8 @@ std::string FindInFolder(platform::FileSystem& fs, const std::string& folder, st
     return path;
 }
 
-Product ReadProduct(platform::FileSystem& fs, const std::string& scriptPath, Findings& findings) {
-    return Checker(fs, scriptPath, findings).Run();
+Product ReadProduct(platform::FileSystem& fs, const std::string& scriptPath, Findings& findings, bool splitting) {
+    return Checker(fs, scriptPath, findings, splitting).Run();
 }
 
 }  // namespace instalator::respack

@@ -84,8 +84,10 @@ struct Product {
 };
 
 // Reads the script at scriptPath and finds its files, recording every problem in
-// findings. A script that cannot be read throws common::IoError.
-Product ReadProduct(platform::FileSystem& fs, const std::string& scriptPath, Findings& findings);
+// findings. A script that cannot be read throws common::IoError. With splitting,
+// the volumes are to be formed anew, so their sizes are not held against them.
+Product ReadProduct(platform::FileSystem& fs, const std::string& scriptPath, Findings& findings,
+                    bool splitting = false);
 
 // The host path of relative (names separated by "\" or "/") inside folder, each name
 // matched without regard to letter case, as Windows finds files; empty when there

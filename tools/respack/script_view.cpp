@@ -28,9 +28,11 @@ ScriptView::ScriptView(std::string_view text) {
         std::size_t end = text.find_first_of("\r\n", pos);
         if (end == std::string_view::npos) end = text.size();
         const std::string_view content = text.substr(pos, end - pos);
+        const std::size_t begin = pos;
         pos = end;
         if (pos < text.size()) pos += (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') ? 2 : 1;
         ++number;
+        lines_.push_back({std::string(text.substr(begin, pos - begin)), -1});
 
         const std::string_view line = Trim(content);
         if (line.empty() || line.front() == ';') continue;
@@ -41,6 +43,7 @@ ScriptView::ScriptView(std::string_view text) {
                 continue;
             }
             sections_.push_back({std::string(Trim(line.substr(1, close - 1))), number, {}});
+            lines_.back().section = static_cast<int>(sections_.size() - 1);
             continue;
         }
         const std::size_t equals = line.find('=');
@@ -48,9 +51,11 @@ ScriptView::ScriptView(std::string_view text) {
             stray_.push_back({number, std::string(line)});
             continue;
         }
-        sections_.back().keys.push_back({std::string(Trim(line.substr(0, equals))),
-                                         std::string(Unquote(Trim(line.substr(equals + 1)))), number});
+        const std::string_view raw = Trim(line.substr(equals + 1));
+        sections_.back().keys.push_back(
+            {std::string(Trim(line.substr(0, equals))), std::string(Unquote(raw)), std::string(raw), number});
     }
+
 }
 
 const ScriptSection* ScriptView::Find(std::string_view section) const {

@@ -15,6 +15,7 @@ namespace instalator::respack {
 struct ScriptKey {
     std::string name;
     std::string value;  // as the installer reads it
+    std::string raw;    // as written, blanks around it removed
     int line = 0;
 };
 
@@ -46,8 +47,27 @@ public:
     // The line of that key; else the line of its section; else 0.
     int Line(std::string_view section, std::string_view key) const;
 
+    // The text without the sections for which drop(name) is true (every occurrence,
+    // header and lines), the other lines as they were.
+    template <typename Drop>
+    std::string Without(Drop drop) const {
+        std::string out;
+        bool dropping = false;
+        for (const TextLine& line : lines_) {
+            if (line.section >= 0) dropping = drop(sections_[static_cast<std::size_t>(line.section)].name);
+            if (!dropping) out += line.text;
+        }
+        return out;
+    }
+
 private:
+    struct TextLine {
+        std::string text;                    // with its line break
+        int section = -1;  // on a section's header line: its place in sections_
+    };
+
     std::vector<ScriptSection> sections_;
+    std::vector<TextLine> lines_;
     std::vector<StrayLine> stray_;
 };
 
