@@ -1,5 +1,6 @@
 #include "cli.hpp"
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdint>
 #include <exception>
@@ -62,49 +63,89 @@ bool WantsHelp(const std::vector<std::string>& args) {
     return false;
 }
 
-// The value after the option at args[i], which must not be empty.
-std::string Value(const std::vector<std::string>& args, std::size_t& i, const std::string& missing) {
-    if (i + 1 == args.size() || args[i + 1].empty()) throw UsageError(missing);
-    return args[++i];
+// One option of a command: where CLI11 puts its value, and what is said when the
+// value is missing or empty.
+struct OptionSpec {
+    unsigned flag;
+    const char* names;  // as CLI11 takes them
+    const char* missing;
+};
+
+constexpr OptionSpec kValueOptions[] = {
+    {kDirectory, "-d", "option -d needs a directory"},
+    {kOutput, "-o", "option -o needs a directory"},
+    {kSetup, "--setup", "option --setup needs the path of Setup.exe"},
+    {kVolumeSize, "--volume-size", "option --volume-size needs a size"},
+    {kJobs, "-j,--jobs", "option -j needs a number of threads"},
+};
+
+std::string* ValueOf(unsigned flag, Arguments& parsed, std::string& volumeSize, std::string& jobs) {
+    switch (flag) {
+    case kDirectory: return &parsed.directory;
+    case kOutput: return &parsed.output;
+    case kSetup: return &parsed.setup;
+    case kVolumeSize: return &volumeSize;
+    default: return &jobs;
+    }
+}
+
+// The command's arguments through CLI11; the help texts and the messages stay
+// respack's own.
+Arguments ParseOptions(const Command& command, const std::vector<std::string>& args) {
+    CLI::App app;
+    app.set_help_flag();  // --help is answered before parsing, with respack's texts
+    app.allow_extras();   // unknown options are named below
+    Arguments parsed;
+    std::string volumeSize;
+    std::string jobs;
+    std::vector<std::pair<CLI::Option*, const OptionSpec*>> valued;
+    for (const OptionSpec& spec : kValueOptions) {
+        if ((command.options & spec.flag) == 0) continue;
+        valued.emplace_back(app.add_option(spec.names, *ValueOf(spec.flag, parsed, volumeSize, jobs)), &spec);
+    }
+    bool noCatalogue = false;
+    if (command.options & kNoCatalogue) app.add_flag("--no-catalogue", noCatalogue);
+    if (command.options & kFillSpace) app.add_flag("--fill-space", parsed.fillSpace);
+    if (command.options & kQuiet) app.add_flag("-q,--quiet", parsed.quiet);
+    app.add_option("operands", parsed.operands);
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::ArgumentMismatch& e) {
+        for (const auto& [option, spec] : valued) {
+            if (option->count() > 1) throw UsageError("option " + option->get_name() + " given more than once");
+            if (std::string(e.what()).find(option->get_name()) != std::string::npos) throw UsageError(spec->missing);
+        }
+        throw UsageError(e.what());
+    } catch (const CLI::ParseError& e) {
+        throw UsageError(e.what());
+    }
+    for (const std::string& extra : app.remaining()) {
+        if (extra != "--") throw UsageError("unknown option " + Quoted(extra));  // "--" ends the options
+    }
+    for (const auto& [option, spec] : valued) {
+        if (option->count() > 0 && ValueOf(spec->flag, parsed, volumeSize, jobs)->empty()) throw UsageError(spec->missing);
+    }
+    parsed.catalogue = !noCatalogue;
+    if (!volumeSize.empty()) {
+        const auto size = ParseVolumeSize(volumeSize);
+        if (!size) {
+            throw UsageError("option --volume-size takes bytes (K and M allowed) or \"diskette\", not " + Quoted(volumeSize));
+        }
+        parsed.volumeSize = *size;
+    }
+    if (!jobs.empty()) {
+        const auto count = ParseVolumeSize(jobs);
+        if (!count || *count > 256 || jobs.find_first_not_of("0123456789") != std::string::npos) {
+            throw UsageError("option -j takes a number of threads from 1 to 256, not " + Quoted(jobs));
+        }
+        parsed.jobs = static_cast<unsigned>(*count);
+    }
+    return parsed;
 }
 
 Arguments Parse(const Command& command, const std::vector<std::string>& args) {
-    Arguments parsed;
-    bool options = true;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (options && arg == "--") {
-            options = false;
-        } else if (options && (command.options & kDirectory) && arg == "-d") {
-            parsed.directory = Value(args, i, "option -d needs a directory");
-        } else if (options && (command.options & kNoCatalogue) && arg == "--no-catalogue") {
-            parsed.catalogue = false;
-        } else if (options && (command.options & kOutput) && arg == "-o") {
-            parsed.output = Value(args, i, "option -o needs a directory");
-        } else if (options && (command.options & kSetup) && arg == "--setup") {
-            parsed.setup = Value(args, i, "option --setup needs the path of Setup.exe");
-        } else if (options && (command.options & kFillSpace) && arg == "--fill-space") {
-            parsed.fillSpace = true;
-        } else if (options && (command.options & kVolumeSize) && arg == "--volume-size") {
-            const std::string value = Value(args, i, "option --volume-size needs a size");
-            const auto size = ParseVolumeSize(value);
-            if (!size) throw UsageError("option --volume-size takes bytes (K and M allowed) or \"diskette\", not " + Quoted(value));
-            parsed.volumeSize = *size;
-        } else if (options && (command.options & kJobs) && (arg == "-j" || arg == "--jobs")) {
-            const std::string value = Value(args, i, "option " + arg + " needs a number of threads");
-            const auto jobs = ParseVolumeSize(value);
-            if (!jobs || *jobs < 1 || *jobs > 256 || value.find_first_not_of("0123456789") != std::string::npos) {
-                throw UsageError("option " + arg + " takes a number of threads from 1 to 256, not " + Quoted(value));
-            }
-            parsed.jobs = static_cast<unsigned>(*jobs);
-        } else if (options && (command.options & kQuiet) && (arg == "-q" || arg == "--quiet")) {
-            parsed.quiet = true;
-        } else if (options && arg.size() > 1 && arg[0] == '-') {
-            throw UsageError("unknown option " + Quoted(arg));
-        } else {
-            parsed.operands.push_back(arg);
-        }
-    }
+    Arguments parsed = ParseOptions(command, args);
     if (parsed.operands.size() < command.minOperands) throw UsageError("missing arguments");
     if (parsed.operands.size() > command.maxOperands) throw UsageError("too many arguments");
     if (parsed.operands.front().empty()) {
