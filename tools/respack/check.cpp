@@ -268,7 +268,7 @@ private:
                 findings_.Error(item.line, where + KeyText(key, item.script.Name) +
                                                ": a volume keeps names of at most 80 characters");
             }
-            item.source = FindInFolder(fs_, product_.folder, name);
+            item.source = FindInFolder(fs_, product_.folder, name, &listings_);
             if (item.source.empty()) {
                 findings_.Error(item.line, where + KeyText(key, item.script.Name) + ": no such file in " +
                                                Quoted(product_.folder.empty() ? "." : product_.folder));
@@ -388,7 +388,7 @@ private:
                                       std::string(kFirstVolume));
             return;
         }
-        StartupFile picture{name, FindInFolder(fs_, product_.folder, name), 0};
+        StartupFile picture{name, FindInFolder(fs_, product_.folder, name, &listings_), 0};
         if (picture.source.empty()) {
             findings_.Error(line, what + ": no such file in " + Quoted(product_.folder.empty() ? "." : product_.folder));
             return;
@@ -525,6 +525,7 @@ private:
     Findings& findings_;
     common::TIniFile ini_;
     bool splitting_;
+    FolderListings listings_;  // each folder is listed once
     Product product_;
     std::optional<ScriptView> view_;
 };
@@ -588,7 +589,8 @@ std::string RelativePathProblem(std::string_view text) {
     return {};
 }
 
-std::string FindInFolder(platform::FileSystem& fs, const std::string& folder, std::string_view relative) {
+std::string FindInFolder(platform::FileSystem& fs, const std::string& folder, std::string_view relative,
+                         FolderListings* listings) {
     std::string path = folder;
     const char separator = fs.Separator();
     std::size_t begin = 0;
@@ -598,12 +600,25 @@ std::string FindInFolder(platform::FileSystem& fs, const std::string& folder, st
         const std::string_view name = relative.substr(begin, end - begin);
         const bool last = end == relative.size();
         begin = end + 1;
-        std::vector<platform::DirectoryEntry> entries;
-        try {
-            entries = fs.ListDirectory(path.empty() ? std::string(".") + separator : path);
-        } catch (const common::IoError&) {
-            return {};
+        const std::string directory = path.empty() ? std::string(".") + separator : path;
+        std::vector<platform::DirectoryEntry> listed;
+        const std::vector<platform::DirectoryEntry>* known = nullptr;
+        if (listings != nullptr) {
+            if (const auto found = listings->find(directory); found != listings->end()) known = &found->second;
         }
+        if (known == nullptr) {
+            try {
+                listed = fs.ListDirectory(directory);
+            } catch (const common::IoError&) {
+                return {};
+            }
+            if (listings == nullptr) {
+                known = &listed;
+            } else {
+                known = &((*listings)[directory] = std::move(listed));
+            }
+        }
+        const std::vector<platform::DirectoryEntry>& entries = *known;
         const platform::DirectoryEntry* match = nullptr;
         for (const platform::DirectoryEntry& entry : entries) {
             if (entry.isDirectory == last || !common::SameText(entry.name, name)) continue;

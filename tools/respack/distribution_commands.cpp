@@ -75,13 +75,12 @@ private:
     std::map<std::string, std::size_t> index_;
 };
 
-// Setup1.res takes the script (packed last, once its text is final: index
-// `scriptFile`) and the pictures first, then whatever items the script puts in it.
-BuildPlan PlanVolumes(const Product& product, std::size_t& scriptFile) {
+// Setup1.res takes the script (packed last, once its text is final: file SIZE_MAX)
+// and the pictures first, then whatever items the script puts in it.
+BuildPlan PlanVolumes(const Product& product) {
     BuildPlan plan;
     std::vector<std::size_t> pictures;
     for (const StartupFile& picture : product.pictures) pictures.push_back(plan.FileOf(picture.source));
-    scriptFile = SIZE_MAX;
     bool firstListed = false;
     for (const ProductVolume& volume : product.volumes) firstListed = firstListed || common::SameText(volume.name, kFirstVolume);
     if (!firstListed) plan.volumes.push_back({std::string(kFirstVolume), {}});
@@ -288,8 +287,7 @@ int BuildCommand(const Arguments& args) {
     if (!args.setup.empty() && !fs.FileExists(args.setup)) throw common::IoError(common::kFileNotFound, args.setup);
 
     const PrivateTempDir temp(fs);
-    std::size_t scriptFile = 0;
-    BuildPlan plan = PlanVolumes(product, scriptFile);
+    BuildPlan plan = PlanVolumes(product);
     std::vector<PackedFile> packed = Pack(fs, plan.Sources(), temp.Path(), args, "packing");
 
     std::string text = PackedScript(product, args);

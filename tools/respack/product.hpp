@@ -4,15 +4,13 @@
 // packs. Reading it runs every check; the findings name the script's lines.
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/script.hpp"
-
-namespace instalator::platform {
-class FileSystem;
-}
+#include "platform/file_system.hpp"
 
 namespace instalator::respack {
 
@@ -89,10 +87,15 @@ struct Product {
 Product ReadProduct(platform::FileSystem& fs, const std::string& scriptPath, Findings& findings,
                     bool splitting = false);
 
+// Folders already listed, by path.
+using FolderListings = std::map<std::string, std::vector<platform::DirectoryEntry>>;
+
 // The host path of relative (names separated by "\" or "/") inside folder, each name
 // matched without regard to letter case, as Windows finds files; empty when there
-// is no such file. An exact spelling wins over other spellings.
-std::string FindInFolder(platform::FileSystem& fs, const std::string& folder, std::string_view relative);
+// is no such file. An exact spelling wins over other spellings. With listings, each
+// folder is listed once and then looked up there.
+std::string FindInFolder(platform::FileSystem& fs, const std::string& folder, std::string_view relative,
+                         FolderListings* listings = nullptr);
 
 // Upper case with the code page's rules, as the installer forms folder names.
 std::string UpperCaseName(std::string_view text);
