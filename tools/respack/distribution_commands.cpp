@@ -267,8 +267,8 @@ int CheckCommand(const Arguments& args) {
     if (!args.quiet) {
         std::size_t items = 0;
         for (const ProductVolume& volume : product.volumes) items += volume.items.size();
-        PrintLine(script + ": " + std::to_string(product.volumes.size()) + " volumes, " + std::to_string(items) +
-                  " items, " + std::to_string(product.pictures.size()) + " pictures; the items need PrgSpace=" +
+        PrintLine(script + ": volumes " + std::to_string(product.volumes.size()) + ", items " + std::to_string(items) +
+                  ", pictures " + std::to_string(product.pictures.size()) + "; the items need PrgSpace=" +
                   std::to_string(product.prgSpace) + " and WinSpace=" + std::to_string(product.winSpace));
     }
     return kSuccess;
