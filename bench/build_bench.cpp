@@ -5,7 +5,7 @@
 //
 // The product is generated once, deterministically: 48 files of 150 to 400 KB,
 // alternating text that compresses well, program-like bytes and noise (about
-// 13 MB), listed over two volumes by one script.
+// 12 MB), listed over two volumes by one script.
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>

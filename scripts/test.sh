@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing (scripts/setup.sh), then
-#   1. the unit tests of the native Debug build (with the library's assertions),
+#   1. the unit tests of the native Debug build (native-debug, with the library's
+#      assertions),
 #   2. the same tests under AddressSanitizer and UndefinedBehaviorSanitizer,
 #   3. the Windows build, with respack.exe, Setup.exe and the demo product exercised
 #      under Wine (tests/win32/run.sh),
@@ -50,7 +51,8 @@ run_unit_tests() {  # preset
 run_wine_tests() {
   if ! build win32; then fail_stage "win32: build"; return; fi
   local log=build/win32/wine-tests.log
-  bash tests/win32/run.sh build/win32/bin 2>&1 | tee "$log"
+  # The packages are built with the respack of the unit-test stage.
+  RESPACK="$PWD/build/native-debug/bin/respack" bash tests/win32/run.sh build/win32/bin 2>&1 | tee "$log"
   local status=${PIPESTATUS[0]}
   local ok bad
   ok=$(grep -cE '^ok ' "$log")
@@ -83,7 +85,7 @@ run_fuzzers() {  # seconds per target
 
 if bash scripts/setup.sh; then
   echo "== unit tests =="
-  run_unit_tests native
+  run_unit_tests native-debug
   echo "== unit tests under ASan and UBSan =="
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_unit_tests native-asan
   echo "== Windows build under Wine =="
