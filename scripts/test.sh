@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing (scripts/setup.sh), then
-#   1. the unit tests of the native Debug build (native-debug, with the library's
-#      assertions),
+#   1. the unit tests of the native Debug build (with the library's assertions),
 #   2. the same tests under AddressSanitizer and UndefinedBehaviorSanitizer,
 #   3. the Windows build, with respack.exe, Setup.exe and the demo product exercised
 #      under Wine (tests/win32/run.sh),
