@@ -94,6 +94,9 @@ protected:
         Put(Product("Pomocnik.hlp"), "help");
         Put(Product("Odinstaluj.exe"), "uninstaller");
         Put(Product("Big.dat"), Noise(300'000, 7));
+        // A second folder spelled "doc": on this host both exist, and Czytaj.txt is
+        // still found in "Doc".
+        Put(Product("doc/Pic2.bmp"), testing::BmpFile(4, 2));
         WriteScript(kScript);
     }
 
@@ -143,6 +146,9 @@ TEST_F(RespackBuildTest, CheckerNamesFileLineAndKey) {
          "respack: Setup.lst:26: error: [Splash] Item2_3=Big.dat: not a BMP picture the installer can show (Invalid BMP file: no BM signature)\n"
          "respack: Setup.lst:27: warning: [Splash] Item1_7 names no file of a volume; the picture is never shown\n"
          "respack: Setup.lst:28: warning: [Splash] Item1Dest is not a key the installer reads\n", 1},
+        {"an item under a name Setup1.res keeps for itself", {{17, "Item2=doc\\Pic2.bmp"}},
+         "respack: Setup.lst:5: warning: [Application] PrgSpace=300025 is less than the 300096 bytes the items install into the target directory; the right figure is PrgSpace=300096 (--fill-space writes it)\n"
+         "respack: Setup.lst:17: error: [Setup1.res] Item2=doc\\Pic2.bmp: Setup1.res holds the picture \"Pic2.bmp\" under that name, from another file\n", 1},
         {"two items to one file", {{23, "Item2=app.EXE"}},
          "respack: Setup.lst:7: error: [Application] Uninstall=Odinstaluj.exe: no item installs that file into the target directory\n"
          "respack: Setup.lst:23: error: [Setup2.res] Item2=app.EXE installs to the same file as [Setup1.res] Item1 (line 14)\n", 1},

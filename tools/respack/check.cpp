@@ -103,6 +103,7 @@ public:
         CheckTargetFile("Shell");
         CheckTargetFile("Uninstall");
         CheckPictures();
+        CheckStartupNames();
         CheckSpace();
         if (!splitting_) CheckLimits();
         CheckUnknownSections();
@@ -441,6 +442,28 @@ private:
         return false;
     }
 
+    // Setup1.res holds the script and the pictures under their own names: an item
+    // of that volume under one of those names would be another file the installer
+    // never gets.
+    void CheckStartupNames() {
+        for (const ProductVolume& volume : product_.volumes) {
+            if (!common::SameText(volume.name, kFirstVolume)) continue;
+            for (const ProductItem& item : volume.items) {
+                const std::string where = "[" + volume.name + "] " + KeyText(core::ItemKey(item.number), item.script.Name);
+                if (common::SameText(item.entryName, kScriptEntry)) {
+                    findings_.Error(item.line, where + ": Setup1.res holds the installation script under that name");
+                    continue;
+                }
+                for (const StartupFile& picture : product_.pictures) {
+                    if (common::SameText(item.entryName, picture.name) && !item.source.empty() && item.source != picture.source) {
+                        findings_.Error(item.line, where + ": Setup1.res holds the picture " + Quoted(picture.name) +
+                                                       " under that name, from another file");
+                    }
+                }
+            }
+        }
+    }
+
     void CheckSpace() {
         for (const ProductVolume& volume : product_.volumes) {
             for (const ProductItem& item : volume.items) {
@@ -589,46 +612,53 @@ std::string RelativePathProblem(std::string_view text) {
     return {};
 }
 
+namespace {
+
+// The entries of directory, listed once when listings keep them.
+std::vector<platform::DirectoryEntry> Listing(platform::FileSystem& fs, const std::string& directory,
+                                              FolderListings* listings) {
+    if (listings != nullptr) {
+        if (const auto found = listings->find(directory); found != listings->end()) return found->second;
+    }
+    std::vector<platform::DirectoryEntry> listed;
+    try {
+        listed = fs.ListDirectory(directory);
+    } catch (const common::IoError&) {
+        // No such folder: nothing in it.
+    }
+    if (listings != nullptr) (*listings)[directory] = listed;
+    return listed;
+}
+
+// relative from `begin` on, inside path (which ends with the separator, or is empty
+// for the current folder). Folders whose names differ only in letter case, which a
+// host other than Windows may hold, are all tried, the exact spelling first.
+std::string FindBelow(platform::FileSystem& fs, const std::string& path, std::string_view relative, std::size_t begin,
+                      FolderListings* listings) {
+    std::size_t end = relative.find_first_of("\\/", begin);
+    if (end == std::string_view::npos) end = relative.size();
+    const std::string_view name = relative.substr(begin, end - begin);
+    const bool last = end == relative.size();
+    const char separator = fs.Separator();
+    std::vector<platform::DirectoryEntry> matches;
+    for (platform::DirectoryEntry& entry : Listing(fs, path.empty() ? std::string(".") + separator : path, listings)) {
+        if (entry.isDirectory == last || !common::SameText(entry.name, name)) continue;
+        matches.insert(entry.name == name ? matches.begin() : matches.end(), std::move(entry));
+    }
+    for (const platform::DirectoryEntry& match : matches) {
+        if (last) return path + match.name;
+        std::string found = FindBelow(fs, path + match.name + separator, relative, end + 1, listings);
+        if (!found.empty()) return found;
+    }
+    return {};
+}
+
+}  // namespace
+
 std::string FindInFolder(platform::FileSystem& fs, const std::string& folder, std::string_view relative,
                          FolderListings* listings) {
-    std::string path = folder;
-    const char separator = fs.Separator();
-    std::size_t begin = 0;
-    while (begin < relative.size()) {
-        std::size_t end = relative.find_first_of("\\/", begin);
-        if (end == std::string_view::npos) end = relative.size();
-        const std::string_view name = relative.substr(begin, end - begin);
-        const bool last = end == relative.size();
-        begin = end + 1;
-        const std::string directory = path.empty() ? std::string(".") + separator : path;
-        std::vector<platform::DirectoryEntry> listed;
-        const std::vector<platform::DirectoryEntry>* known = nullptr;
-        if (listings != nullptr) {
-            if (const auto found = listings->find(directory); found != listings->end()) known = &found->second;
-        }
-        if (known == nullptr) {
-            try {
-                listed = fs.ListDirectory(directory);
-            } catch (const common::IoError&) {
-                return {};
-            }
-            if (listings == nullptr) {
-                known = &listed;
-            } else {
-                known = &((*listings)[directory] = std::move(listed));
-            }
-        }
-        const std::vector<platform::DirectoryEntry>& entries = *known;
-        const platform::DirectoryEntry* match = nullptr;
-        for (const platform::DirectoryEntry& entry : entries) {
-            if (entry.isDirectory == last || !common::SameText(entry.name, name)) continue;
-            if (entry.name == name || match == nullptr) match = &entry;
-        }
-        if (match == nullptr) return {};
-        path += match->name;
-        if (!last) path += separator;
-    }
-    return path;
+    if (relative.empty()) return {};
+    return FindBelow(fs, folder, relative, 0, listings);
 }
 
 Product ReadProduct(platform::FileSystem& fs, const std::string& scriptPath, Findings& findings, bool splitting) {
