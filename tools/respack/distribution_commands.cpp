@@ -288,7 +288,8 @@ int BuildCommand(const Arguments& args) {
 
     const PrivateTempDir temp(fs);
     BuildPlan plan = PlanVolumes(product);
-    std::vector<PackedFile> packed = Pack(fs, plan.Sources(), temp.Path(), args, "packing");
+    std::vector<PackedFile> packed =
+        Pack(fs, plan.Sources(), temp.Path(), args, "packing " + std::to_string(plan.Sources().size()) + " files");
 
     std::string text = PackedScript(product, args);
     if (args.volumeSize > 0) {
@@ -309,7 +310,7 @@ int BuildCommand(const Arguments& args) {
     }
     const std::string scriptCopy = temp.Path() + std::string(kScriptEntry);
     WriteFile(fs, scriptCopy, text);
-    std::vector<PackedFile> packedScript = Pack(fs, {scriptCopy}, temp.Path() + "script-", args, "packing");
+    std::vector<PackedFile> packedScript = Pack(fs, {scriptCopy}, temp.Path() + "script-", args, "packing the script");
     packed.push_back(std::move(packedScript.front()));
     const std::size_t scriptIndex = packed.size() - 1;
 
