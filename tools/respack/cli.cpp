@@ -65,13 +65,13 @@ bool WantsHelp(const std::vector<std::string>& args) {
 
 // One option of a command: where CLI11 puts its value, and what is said when the
 // value is missing or empty.
-struct OptionSpec {
+struct ValueOption {
     unsigned flag;
     const char* names;  // as CLI11 takes them
     const char* missing;
 };
 
-constexpr OptionSpec kValueOptions[] = {
+constexpr ValueOption kValueOptions[] = {
     {kDirectory, "-d", "option -d needs a directory"},
     {kOutput, "-o", "option -o needs a directory"},
     {kSetup, "--setup", "option --setup needs the path of Setup.exe"},
@@ -98,10 +98,10 @@ Arguments ParseOptions(const Command& command, const std::vector<std::string>& a
     Arguments parsed;
     std::string volumeSize;
     std::string jobs;
-    std::vector<std::pair<CLI::Option*, const OptionSpec*>> valued;
-    for (const OptionSpec& spec : kValueOptions) {
-        if ((command.options & spec.flag) == 0) continue;
-        valued.emplace_back(app.add_option(spec.names, *ValueOf(spec.flag, parsed, volumeSize, jobs)), &spec);
+    std::vector<std::pair<CLI::Option*, const ValueOption*>> valued;
+    for (const ValueOption& rule : kValueOptions) {
+        if ((command.options & rule.flag) == 0) continue;
+        valued.emplace_back(app.add_option(rule.names, *ValueOf(rule.flag, parsed, volumeSize, jobs)), &rule);
     }
     bool noCatalogue = false;
     if (command.options & kNoCatalogue) app.add_flag("--no-catalogue", noCatalogue);
@@ -112,9 +112,9 @@ Arguments ParseOptions(const Command& command, const std::vector<std::string>& a
     try {
         app.parse(reversed);
     } catch (const CLI::ArgumentMismatch& e) {
-        for (const auto& [option, spec] : valued) {
+        for (const auto& [option, rule] : valued) {
             if (option->count() > 1) throw UsageError("option " + option->get_name() + " given more than once");
-            if (std::string(e.what()).find(option->get_name()) != std::string::npos) throw UsageError(spec->missing);
+            if (std::string(e.what()).find(option->get_name()) != std::string::npos) throw UsageError(rule->missing);
         }
         throw UsageError(e.what());
     } catch (const CLI::ParseError& e) {
@@ -123,8 +123,8 @@ Arguments ParseOptions(const Command& command, const std::vector<std::string>& a
     for (const std::string& extra : app.remaining()) {
         if (extra != "--") throw UsageError("unknown option " + Quoted(extra));  // "--" ends the options
     }
-    for (const auto& [option, spec] : valued) {
-        if (option->count() > 0 && ValueOf(spec->flag, parsed, volumeSize, jobs)->empty()) throw UsageError(spec->missing);
+    for (const auto& [option, rule] : valued) {
+        if (option->count() > 0 && ValueOf(rule->flag, parsed, volumeSize, jobs)->empty()) throw UsageError(rule->missing);
     }
     parsed.catalogue = !noCatalogue;
     if (!volumeSize.empty()) {
