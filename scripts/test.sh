@@ -52,7 +52,8 @@ run_unit_tests() {  # preset
 run_wine_tests() {
   if ! build win32; then fail_stage "win32: build"; return; fi
   local log=build/win32/wine-tests.log
-  bash tests/win32/run.sh build/win32/bin 2>&1 | tee "$log"
+  # The packages are built with the respack of the unit-test stage.
+  RESPACK="$PWD/build/native-debug/bin/respack" bash tests/win32/run.sh build/win32/bin 2>&1 | tee "$log"
   local status=${PIPESTATUS[0]}
   local ok bad
   ok=$(grep -cE '^ok ' "$log")
@@ -95,7 +96,7 @@ echo "== layer order of src/ =="
 run_layer_check
 if bash scripts/setup.sh; then
   echo "== unit tests =="
-  run_unit_tests native
+  run_unit_tests native-debug
   echo "== unit tests under ASan and UBSan =="
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_unit_tests native-asan
   echo "== Windows build under Wine =="

@@ -250,7 +250,12 @@ TEST_F(RespackTest, UsageErrorsHelpAndVersion) {
         {"--help", 0, "Usage: respack COMMAND"},
         {"-h", 0, "Usage: respack COMMAND"},
         {"extract --help", 0, "Usage: respack extract PACKAGE [-d DIR] [NAME...]"},
-        {"add p.res --help", 0, "Usage: respack add [--no-catalogue] PACKAGE FILE..."},
+        {"add p.res --help", 0, "Usage: respack add [--no-catalogue] [-j N] [-q] PACKAGE FILE..."},
+        {"add -j 0 p.res p.res", 2, ""},
+        {"build", 2, ""},
+        {"build --volume-size 1.44M Setup.lst", 2, ""},
+        {"check Setup.lst -o out", 2, ""},
+        {"build --help", 0, "Usage: respack build [-o DIR]"},
         {"--version", 0, "respack 1.0.0\n"},
         {"list missing.res", 1, ""},
     };

@@ -133,5 +133,7 @@ numbered label_check
 # Over that installation: an abort during the copy of a file in use, and two damaged
 # packages; each leaves the installed file as it was.
 . "$here/interrupted.sh"
+# A product of two volumes built by respack build.
+. "$here/two_volumes.sh"
 
 exit $status

@@ -3,6 +3,7 @@
 #include "common/strings.hpp"
 #include "commands.hpp"
 #include "package/catalogue.hpp"
+#include "packer.hpp"
 #include "platform/file_system.hpp"
 #include "progress.hpp"
 #include "report.hpp"
@@ -45,12 +46,57 @@ void WriteCatalogueAfterFailure(platform::FileSystem& fs, package::TResourceClas
     }
 }
 
-void AddFiles(package::TResourceClass& pkg, const Arguments& args, ProgressDisplay& progress) {
-    for (auto file = args.operands.begin() + 1; file != args.operands.end(); ++file) {
-        WarnAboutName(pkg, *file);
-        progress.Start("packing " + common::FileNamePart(*file), 0);
-        pkg.AddFile(*file);
-        progress.Finish();
+// Appends a packed file's stream at the end of the package and links its entry
+// after the others: the bytes AddFile writes for the same file.
+void AppendPacked(platform::FileSystem& fs, package::TResourceClass& pkg, const PackedFile& file) {
+    package::TResourceEntry entry;
+    entry.EntryName = common::LeftText(common::FileNamePart(file.source), static_cast<std::int32_t>(package::kMaxEntryName));
+    entry.UnpackedSize = file.unpackedSize;
+    entry.FileVersion = file.version;
+    entry.PackedSize = file.packedSize;
+    entry.NextEntry = -1;
+    {
+        const auto out = fs.Open(pkg.PackagePath(), platform::OpenMode::ReadWrite);
+        const std::int64_t end = out->Size();
+        if (pkg.Entries().size() >= package::kMaxEntries) throw package::FormatError("the package already holds 128 entries");
+        const std::int64_t size = end + file.packedSize + static_cast<std::int64_t>(package::kEntrySize);
+        if (size > package::kMaxPackageSize) {
+            throw package::FormatError("the package would grow to " + std::to_string(size) + " bytes, beyond 2147483647");
+        }
+        const auto in = fs.Open(file.stream, platform::OpenMode::Read);
+        out->Seek(end);
+        std::vector<char> block(1 << 16);
+        while (const std::size_t got = in->Read(block.data(), block.size())) {
+            if (out->Write(block.data(), got) != got) throw common::IoError(common::kDiskWriteError, pkg.PackagePath());
+        }
+        out->Close();
+        entry.DataOffset = static_cast<std::int32_t>(end);
+    }
+    pkg.AppendEntry(entry);
+}
+
+// Packs the files on every core (or -j N), then appends them in the order given;
+// a file that cannot be packed ends the add after the files before it.
+void AddFiles(platform::FileSystem& fs, package::TResourceClass& pkg, const Arguments& args,
+              const std::string& scratch) {
+    const std::vector<std::string> files(args.operands.begin() + 1, args.operands.end());
+    std::int64_t total = 0;
+    for (const std::string& file : files) {
+        try {
+            total += fs.Open(file, platform::OpenMode::Read)->Size();
+        } catch (const common::IoError&) {
+            // Reported, in its turn, by the packing.
+        }
+    }
+    ProgressDisplay progress(!args.quiet);
+    progress.Start("packing " + std::to_string(files.size()) + " files", total);
+    const std::vector<PackedFile> packed = PackFiles(fs, files, scratch, args.jobs == 0 ? DefaultThreads() : args.jobs,
+                                                     [&](std::int64_t done) { progress.Update(done); });
+    progress.Finish();
+    for (const PackedFile& file : packed) {
+        if (file.failure) std::rethrow_exception(file.failure);
+        WarnAboutName(pkg, file.source);
+        AppendPacked(fs, pkg, file);
     }
 }
 
@@ -71,10 +117,8 @@ int AddCommand(const Arguments& args) {
     if (!pkg.OpenPackage(path)) throw package::FormatError("the package changed while it was being read");
     // The old catalogue goes first, so that the files follow the entries it covered.
     package::RemoveCatalogue(fs, pkg);
-    ProgressDisplay progress;
-    pkg.SetProgress([&](std::int32_t written) { progress.Update(written); });
     try {
-        AddFiles(pkg, args, progress);
+        AddFiles(fs, pkg, args, temp.Path());
     } catch (const common::Error&) {
         // The files packed before the failure stay, and get their catalogue as usual.
         if (args.catalogue) WriteCatalogueAfterFailure(fs, pkg);

@@ -11,5 +11,8 @@ int AddCommand(const Arguments& args);
 int ListCommand(const Arguments& args);
 int ExtractCommand(const Arguments& args);
 int TestCommand(const Arguments& args);
+int CheckCommand(const Arguments& args);
+int BuildCommand(const Arguments& args);
+int UnpackCommand(const Arguments& args);
 
 }  // namespace instalator::respack

@@ -23,7 +23,7 @@ std::string ProgressText(std::int64_t done, std::int64_t total) {
     return text;
 }
 
-ProgressDisplay::ProgressDisplay() : enabled_(IsTerminal(Stream::Err)) {}
+ProgressDisplay::ProgressDisplay(bool enabled) : enabled_(enabled && IsTerminal(Stream::Err)) {}
 
 ProgressDisplay::~ProgressDisplay() { Finish(); }
 

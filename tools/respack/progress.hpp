@@ -10,7 +10,9 @@ namespace instalator::respack {
 
 class ProgressDisplay {
 public:
-    ProgressDisplay();
+    // enabled false keeps the display silent (-q); it is silent anyway when stderr
+    // is not a terminal.
+    explicit ProgressDisplay(bool enabled = true);
     ~ProgressDisplay();
     ProgressDisplay(const ProgressDisplay&) = delete;
     ProgressDisplay& operator=(const ProgressDisplay&) = delete;

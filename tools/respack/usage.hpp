@@ -13,6 +13,11 @@ inline constexpr std::string_view kToolHelp =
     "(Setup1.res and its further volumes).\n"
     "\n"
     "Commands:\n"
+    "  check SCRIPT                       check an installation script and its files\n"
+    "  build SCRIPT [-o DIR] [--setup PATH]\n"
+    "                                     write the whole distribution of a script\n"
+    "  unpack DIST [-d DIR]               install a distribution into DIR as the\n"
+    "                                     installer would, and list the rest\n"
     "  create PACKAGE                     write a new, empty package\n"
     "  add [--no-catalogue] PACKAGE FILE...\n"
     "                                     pack each FILE and append it to the package\n"
@@ -25,8 +30,9 @@ inline constexpr std::string_view kToolHelp =
     "  --help       show this text; \"respack COMMAND --help\" describes a command\n"
     "  --version    show the version\n"
     "\n"
-    "Exit status: 0 success; 1 a damaged package, a missing entry or a failed file\n"
-    "operation; 2 a usage error. Messages go to stderr, one line each.\n";
+    "Exit status: 0 success; 1 a damaged package, a missing entry, an error in the\n"
+    "script or a failed file operation; 2 a usage error. Messages go to stderr, one\n"
+    "line each.\n";
 
 inline constexpr std::string_view kCreateHelp =
     "Usage: respack create PACKAGE\n"
@@ -34,7 +40,7 @@ inline constexpr std::string_view kCreateHelp =
     "replaced.\n";
 
 inline constexpr std::string_view kAddHelp =
-    "Usage: respack add [--no-catalogue] PACKAGE FILE...\n"
+    "Usage: respack add [--no-catalogue] [-j N] [-q] PACKAGE FILE...\n"
     "Packs each FILE, in the order given, and appends it to the existing PACKAGE under\n"
     "its file name without the directory, cut to 80 characters, with the file version\n"
     "of its version resource (0.0.0.0 when it has none). A name that is already in the\n"
@@ -50,7 +56,10 @@ inline constexpr std::string_view kAddHelp =
     "files before it stay in the package and the catalogue covers them.\n"
     "\n"
     "  --no-catalogue   write no catalogue (the format before catalogues); one that\n"
-    "                   the package ended with is removed\n";
+    "                   the package ended with is removed\n"
+    "  -j, --jobs N     pack on N threads (default: one per core); the package's\n"
+    "                   bytes are the same for any N\n"
+    "  -q, --quiet      no progress line\n";
 
 inline constexpr std::string_view kListHelp =
     "Usage: respack list PACKAGE\n"
@@ -80,5 +89,63 @@ inline constexpr std::string_view kTestHelp =
     "entry's packed bytes must have the CRC-32 and the sizes it records, and every\n"
     "entry must have its record and every record its entry. Each damage found is\n"
     "reported on a line of its own.\n";
+
+inline constexpr std::string_view kCheckHelp =
+    "Usage: respack check [-q] SCRIPT\n"
+    "Reads the installation script SCRIPT (Setup.lst, code page 1250) as the\n"
+    "installer reads it and finds every file it names in the script's folder, letter\n"
+    "case ignored. Each problem is reported as SCRIPT:LINE: error: or warning:.\n"
+    "Errors: a missing file; an item, volume or key outside its Count; a volume\n"
+    "without its section or a section of files that no volume names; a Dest that is\n"
+    "neither $PROGRAM, $SYSTEM, $WIN nor a folder inside the target directory; more\n"
+    "than 30 shortcuts; Shell or Uninstall not installed into the target directory;\n"
+    "a start-up or [Splash] picture that is missing or no BMP the installer shows;\n"
+    "two items installed to one file; a volume of more than 128 files.\n"
+    "Warnings: PrgSpace or WinSpace below what the items install (with the right\n"
+    "figures), and text the installer reads otherwise than it looks: a section or\n"
+    "key given twice (the first counts), hexadecimal numbers, numbers that are no\n"
+    "numbers, unknown keys, lines that are neither sections nor keys.\n"
+    "Exit status 1 when there is an error.\n"
+    "\n"
+    "  -q, --quiet   no closing summary line\n";
+
+inline constexpr std::string_view kBuildHelp =
+    "Usage: respack build [-o DIR] [--setup PATH] [--fill-space] [--volume-size N]\n"
+    "                     [-j N] [-q] SCRIPT\n"
+    "Checks SCRIPT as \"respack check\" does and, when it has no errors, writes the\n"
+    "whole distribution into DIR (default: \"dist\"), which is created when missing:\n"
+    "Setup1.res holding the script as Setup.lst, Splash1.bmp, setup2.bmp and every\n"
+    "[Splash] picture, then each volume of [Resources] holding its items in the\n"
+    "script's order, every volume ending with its integrity catalogue. The same\n"
+    "inputs give the same bytes.\n"
+    "\n"
+    "  -o DIR              where the distribution goes\n"
+    "  --setup PATH        copy the installer PATH beside the volumes as Setup.exe\n"
+    "  --fill-space        write the right PrgSpace and WinSpace into the packed\n"
+    "                      copy of the script\n"
+    "  --volume-size N     volumes of at most N bytes (K and M allowed, or\n"
+    "                      \"diskette\" for 1457664): the items are spread over\n"
+    "                      Setup1.res, Setup2.res, ... in the script's order, and the\n"
+    "                      packed script's [Resources], volume sections and [Splash]\n"
+    "                      keys are written to match\n"
+    "  -j, --jobs N        pack on N threads (default: one per core)\n"
+    "  -q, --quiet         no progress line and no list of the volumes written\n";
+
+inline constexpr std::string_view kUnpackHelp =
+    "Usage: respack unpack [-q] DIST [-d DIR]\n"
+    "Installs the distribution in the folder DIST (Setup1.res and its further\n"
+    "volumes) into DIR, by default the current directory, as the installer would on\n"
+    "Windows: the items for the target directory go to DIR/app/ (a Dest folder in\n"
+    "upper case below it, as the installer forms it), $SYSTEM items to DIR/system/,\n"
+    "$WIN items to DIR/windows/. A file already there is replaced only under the\n"
+    "installer's rules (Item<b>Rewrite, newer file version). Every entry is checked\n"
+    "against its volume's catalogue. Names that are not plain file names are refused:\n"
+    "nothing is written outside DIR.\n"
+    "On stdout: each file, and the shortcuts, registrations and uninstall entry the\n"
+    "installer would make, with the paths it would use (%SYSTEM% and %WINDIR% for\n"
+    "the system's folders). A missing volume or entry is reported, the rest still\n"
+    "installed, and the exit status is 1.\n"
+    "\n"
+    "  -q, --quiet   no listing\n";
 
 }  // namespace instalator::respack
