@@ -31,12 +31,13 @@ void PrepareMachine(InstallerMachine& m) {
         ->CreateSubKey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
 }
 
-void InstallProduct(InstallerMachine& m, const std::string& script, const std::map<std::string, std::string>& entries) {
+void InstallProduct(InstallerMachine& m, const std::string& script, const std::map<std::string, std::string>& entries,
+                    const std::string& target) {
     PrepareWizard(m, script, true, true, entries);
     using platform::Step;
     m.machine.ui.AddSteps({Step::Click("TMakeSure", "SpeedButton1"), Step::Click("TSelectDirectory", "BitBtn1")});
     // The directory dialog asks to make a target that is not there yet.
-    if (!m.machine.files.DirectoryExists("C:\\APP")) m.machine.ui.AddStep(Step::Answer(platform::kIdYes));
+    if (!m.machine.files.DirectoryExists(target)) m.machine.ui.AddStep(Step::Answer(platform::kIdYes));
     m.machine.ui.AddSteps(
         {Step::Click("TGrupa", "BitBtn1"), Step::Click("TFinish", "DoStart"), Step::Click("TFinish", "BitBtn2")});
     m.RunInstaller();

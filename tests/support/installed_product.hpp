@@ -19,9 +19,11 @@ std::map<std::string, std::string> ProductEntries();
 // machine has them before any installation.
 void PrepareMachine(InstallerMachine& m);
 
-// Runs the installer with script and entries through every dialog to the end.
+// Runs the installer with script and entries through every dialog to the end; target
+// is the script's target directory.
 void InstallProduct(InstallerMachine& m, const std::string& script = kProductScript,
-                    const std::map<std::string, std::string>& entries = ProductEntries());
+                    const std::map<std::string, std::string>& entries = ProductEntries(),
+                    const std::string& target = "C:\\APP");
 
 // Every directory and file of drive C: with its contents (the temporary directory
 // and the installation media C:\DIST and C:\PACKSRC left out), then the registry.
