@@ -133,5 +133,7 @@ numbered label_check
 # Over that installation: an abort during the copy of a file in use, and two damaged
 # packages; each leaves the installed file as it was.
 . "$here/interrupted.sh"
+# Then the real uninstaller, started as the uninstall entry says, removes it.
+. "$here/uninstall.sh"
 
 exit $status
