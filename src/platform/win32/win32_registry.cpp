@@ -1,11 +1,11 @@
 #include "platform/win32/win32_registry.hpp"
 
-#include "platform/win32/handle.hpp"
 #include "platform/win32/win32_api.hpp"
 
 #include <utility>
 #include <vector>
 
+#include "platform/win32/handle.hpp"
 #include "platform/win32/wide.hpp"
 
 namespace instalator::platform::win32 {

@@ -1,6 +1,5 @@
 #include "platform/win32/win32_shell.hpp"
 
-#include "platform/win32/handle.hpp"
 #include "platform/win32/win32_api.hpp"
 #include <objbase.h>
 #include <ole2.h>
@@ -10,8 +9,10 @@
 #include <memory>
 #include <string>
 
+#include "platform/win32/com_scope.hpp"
 #include "platform/win32/form_window.hpp"
 #include "platform/win32/guarded_call.hpp"
+#include "platform/win32/handle.hpp"
 #include "platform/win32/wide.hpp"
 #include "platform/win32/win32_ui.hpp"
 
@@ -45,21 +46,6 @@ public:
 
 private:
     Interface* pointer_ = nullptr;
-};
-
-// OLE initialised on this thread for a scope. A failed OleInitialize is not
-// balanced.
-class OleScope {
-public:
-    OleScope() : initialised_(SUCCEEDED(::OleInitialize(nullptr))) {}
-    ~OleScope() {
-        if (initialised_) ::OleUninitialize();
-    }
-    OleScope(const OleScope&) = delete;
-    OleScope& operator=(const OleScope&) = delete;
-
-private:
-    bool initialised_;
 };
 
 // An access token of this process that may adjust its privileges; none when it

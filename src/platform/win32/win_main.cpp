@@ -1,16 +1,16 @@
 // The process entry of a Windows program: makes the system safe to run in, sets up
 // the machine's Win32 objects and runs the program (platform/program.hpp) on them.
 
-#include "platform/platform.hpp"
 #include "platform/win32/win32_api.hpp"
-#include <objbase.h>
 
 #include <exception>
 
 #include "common/text.hpp"
 #include "platform/file_system.hpp"
 #include "platform/forms.hpp"
+#include "platform/platform.hpp"
 #include "platform/program.hpp"
+#include "platform/win32/com_scope.hpp"
 #include "platform/win32/wide.hpp"
 #include "platform/win32/win32_registry.hpp"
 #include "platform/win32/win32_shell.hpp"
@@ -41,22 +41,6 @@ void KeepSystemErrorBoxesAway() {
     ::SetErrorMode(::SetErrorMode(0) | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 }
 
-// COM initialised on the main thread for the program's run (the shell links need it).
-// EndProcess uninitialises it itself, since the process ends there without
-// unwinding.
-class ComScope {
-public:
-    ComScope() : initialised_(SUCCEEDED(::CoInitialize(nullptr))) {}
-    ~ComScope() {
-        if (initialised_) ::CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    bool initialised_;
-};
-
 int Run(HINSTANCE instance) {
     platform::win32::Win32Ui ui(instance);
     platform::win32::Win32System system;
@@ -73,7 +57,9 @@ int Run(HINSTANCE instance) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     KeepSystemErrorBoxesAway();
     RestrictLibrarySearch();
-    const ComScope com;
+    // The shell links need COM. EndProcess uninitialises it itself, since the process
+    // ends there without unwinding.
+    const platform::win32::ComScope com;
     int code = 0;
     try {
         code = Run(instance);
