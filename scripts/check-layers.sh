@@ -3,12 +3,13 @@
 # its own folder and of the folders below it, never of one above it. Prints every
 # include that breaks the order and exits 1 when there is one.
 #   common < platform < profile < package < ui < core < dialogs < system < install < setup
+#     < uninstall
 # Backend folders (platform/win32, platform/posix, platform/headless) belong to
 # platform.
 set -uo pipefail
 cd "$(dirname "$0")/../src"
 
-order=(common platform profile package ui core dialogs system install setup)
+order=(common platform profile package ui core dialogs system install setup uninstall)
 declare -A rank
 for i in "${!order[@]}"; do rank[${order[$i]}]=$i; done
 

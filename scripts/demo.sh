@@ -96,12 +96,30 @@ if [ -n "${DISPLAY:-}" ]; then
   timeout 600 wineserver -w || true
 else
   start_virtual_screen
+  virtual_screen=1
   timeout 60 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
   timeout 60 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null
   timeout 20 wineserver -k || true
   timeout 20 wineserver -w || true
   drive_happy_path
 fi
+
+# The uninstall entry's command removes the product again with the real Uninst.exe:
+# offered at once on your display, otherwise printed to run later.
+offer_uninstaller() {
+  local command
+  command=$(timeout 60 wine reg query \
+    'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quill07 HTML Editor' /v UnInstallString |
+    tr -d '\r' | sed -n 's/^ *UnInstallString *REG_SZ *//p')
+  echo
+  echo "To remove Quill07 again with its uninstaller, as the system's list of programs does:"
+  echo "  WINEPREFIX=$WINEPREFIX wine $command"
+  if [ -n "${virtual_screen:-}" ] || [ ! -t 0 ]; then return 0; fi
+  local answer
+  read -r -p "Run the uninstaller now? [y/N] " answer || return 0
+  # shellcheck disable=SC2086  # the command splits into the program and its argument
+  [ "$answer" != y ] || { wine $command; timeout 600 wineserver -w || true; }
+}
 
 # Where the product went: the uninstall entry names the uninstaller in the target directory.
 uninstaller=$(timeout 60 wine reg query \
@@ -113,6 +131,7 @@ if [ -n "$uninstaller" ]; then
   echo "Quill07 was installed into $uninstaller, on this machine: $target"
   (cd "$target" && find . -type f | sort | sed 's/^/  /')
   echo "  and Parts.dll (registered) in C:\\windows\\system32"
+  offer_uninstaller
 else
   echo "Quill07 was not installed (no uninstall entry)."
 fi

@@ -59,6 +59,8 @@ public:
     virtual void RenameFile(const std::string& from, const std::string& to) = 0;
     // Creates one directory; its parent must exist. An existing one is an error.
     virtual void CreateDirectory(const std::string& path) = 0;
+    // Removes one empty directory; one that holds anything is an error.
+    virtual void RemoveDirectory(const std::string& path) = 0;
     // The entries of a directory, without "." and "..".
     virtual std::vector<DirectoryEntry> ListDirectory(const std::string& path) = 0;
     // The separator that this file system's paths use between directories.

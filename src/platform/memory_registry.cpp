@@ -126,6 +126,17 @@ public:
         return true;
     }
 
+    bool DeleteSubKey(const std::string& name) override {
+        if (access_ != KeyAccess::Full) return false;
+        for (auto child = node_.children.begin(); child != node_.children.end(); ++child) {
+            if (!common::SameText((*child)->name, name)) continue;
+            if (!(*child)->children.empty() || (*child)->protection != KeyProtection::None) return false;
+            node_.children.erase(child);
+            return true;
+        }
+        return false;
+    }
+
 private:
     Node& node_;
     KeyAccess access_;

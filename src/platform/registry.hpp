@@ -37,6 +37,9 @@ public:
     // Stores name as a REG_SZ value: the text and its terminating NUL. False when the
     // value cannot be stored (the key was opened for reading, access refused).
     virtual bool SetString(const std::string& name, const std::string& text) = 0;
+    // Deletes the subkey called name, with its values, when it has no subkeys of its
+    // own. False when it is missing, holds subkeys or may not be deleted.
+    virtual bool DeleteSubKey(const std::string& name) = 0;
 };
 
 class Registry {

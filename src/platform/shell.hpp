@@ -16,7 +16,7 @@ class Form;
 
 // A request the shell could not even start on: no shell-link object to make a link
 // with (what() is the system's text for that), or an error raised inside a library's
-// DllRegisterServer.
+// DllRegisterServer or DllUnregisterServer.
 class ShellError : public common::Error {
 public:
     using common::Error::Error;
@@ -61,6 +61,9 @@ public:
     // Loads the library at path, calls its DllRegisterServer once when it has one and
     // frees it, with OLE initialised on this thread meanwhile.
     virtual Registration RegisterLibrary(const std::string& path) = 0;
+    // The same with the library's DllUnregisterServer (Registered then means that it
+    // ran and reported success).
+    virtual Registration UnregisterLibrary(const std::string& path) = 0;
 
     // A new shell-link object holding the fields of link. Throws ShellError when
     // there is no shell-link object, or it lacks what is needed to set and save them.
@@ -70,6 +73,9 @@ public:
     // (replacing it). False when the system refused or cannot do that (the family of
     // Windows that reads WinInit.ini instead).
     virtual bool QueueReplaceOnReboot(const std::string& destination, const std::string& source) = 0;
+    // Asks Windows to delete the file or empty directory at path at its next start.
+    // False as for QueueReplaceOnReboot.
+    virtual bool QueueDeleteOnReboot(const std::string& path) = 0;
 
     // Starts file with its default action (no verb), with parameters (may be empty),
     // working directory and show command (SW_* value); owner is the window the shell

@@ -18,6 +18,9 @@ public:
 
     // Full path of the running installer executable.
     virtual std::string ExecutablePath() = 0;
+    // The process's command line after the program's own name and the blanks that
+    // follow it, as it was given (quotation marks kept).
+    virtual std::string Arguments() = 0;
     // The value of an environment variable; nothing when it is not set.
     virtual std::optional<std::string> EnvironmentVariable(std::string_view name) = 0;
     // The Windows directory and the system directory, without a trailing "\" (unless

@@ -84,7 +84,7 @@ struct Location {
 // Finds key in the first section called section. A new key line would go after the
 // last key line of that section, or after its header when it has no keys, so blank
 // lines and comments that precede the next section stay in front of it.
-Location Locate(std::string_view text, std::string_view section, std::string_view key) {
+Location Locate(std::string_view text, std::string_view section, std::string_view key, bool findKey = true) {
     section = Trim(section);
     key = Trim(key);
     Location at;
@@ -97,7 +97,7 @@ Location Locate(std::string_view text, std::string_view section, std::string_vie
             at.sectionFound = SameText(info.name, section);
             at.insertAt = line.next;
         } else if (info.kind == LineKind::Key && at.sectionFound) {
-            if (SameText(info.name, key)) {
+            if (findKey && SameText(info.name, key)) {
                 at.keyFound = true;
                 at.valueBegin = info.valueBegin;
                 at.valueEnd = line.end;
@@ -158,6 +158,19 @@ void ReplaceWhole(platform::FileSystem& fs, const std::string& path, const std::
     }
 }
 
+// The text with a new line key=value after the last key of section (added at the end
+// when missing), as Locate found them.
+std::string WithKeyLine(std::string_view text, const Location& at, std::string_view section, std::string_view key,
+                        std::string_view value) {
+    std::string result(text);
+    const std::size_t insertAt = at.sectionFound ? at.insertAt : text.size();
+    std::string lines;
+    if (insertAt > 0 && !IsLineBreak(text[insertAt - 1])) lines += kNewLine;  // a last line without its break
+    if (!at.sectionFound) lines.append("[").append(Trim(section)).append("]").append(kNewLine);
+    lines.append(Trim(key)).append("=").append(value).append(kNewLine);
+    return result.insert(insertAt, lines);
+}
+
 }  // namespace
 
 std::optional<std::string> FindProfileValue(std::string_view text, std::string_view section, std::string_view key) {
@@ -171,12 +184,37 @@ std::string WithProfileValue(std::string_view text, std::string_view section, st
     const Location at = Locate(text, section, key);
     std::string result(text);
     if (at.keyFound) return result.replace(at.valueBegin, at.valueEnd - at.valueBegin, value);
-    const std::size_t insertAt = at.sectionFound ? at.insertAt : text.size();
-    std::string lines;
-    if (insertAt > 0 && !IsLineBreak(text[insertAt - 1])) lines += kNewLine;  // a last line without its break
-    if (!at.sectionFound) lines.append("[").append(Trim(section)).append("]").append(kNewLine);
-    lines.append(Trim(key)).append("=").append(value).append(kNewLine);
-    return result.insert(insertAt, lines);
+    return WithKeyLine(text, at, section, key, value);
+}
+
+std::string WithProfileLine(std::string_view text, std::string_view section, std::string_view key,
+                            std::string_view value) {
+    return WithKeyLine(text, Locate(text, section, key, false), section, key, value);
+}
+
+ProfileIndex::ProfileIndex(std::string text) : text_(std::move(text)) {
+    std::size_t sectionBegin = 0;
+    std::string name;
+    bool inSection = false;
+    for (std::size_t pos = 0; pos < text_.size();) {
+        const Line line = LineAt(text_, pos);
+        const LineInfo info = Classify(text_, line);
+        if (info.kind == LineKind::Section) {
+            if (inSection) sections_.emplace(name, std::pair{sectionBegin, pos});
+            name = common::LowerCase(info.name);
+            sectionBegin = pos;
+            inSection = true;
+        }
+        pos = line.next;
+    }
+    if (inSection) sections_.emplace(name, std::pair{sectionBegin, text_.size()});
+}
+
+std::optional<std::string> ProfileIndex::Find(std::string_view section, std::string_view key) const {
+    const auto found = sections_.find(common::LowerCase(Trim(section)));
+    if (found == sections_.end()) return std::nullopt;
+    const auto [begin, end] = found->second;
+    return FindProfileValue(std::string_view(text_).substr(begin, end - begin), section, key);
 }
 
 std::optional<std::int32_t> ProfileNumber(std::string_view text) {
@@ -208,11 +246,19 @@ std::int32_t TIniFile::ReadNumber(std::string_view section, std::string_view key
 }
 
 void TIniFile::WriteText(std::string_view section, std::string_view key, std::string_view value) {
+    Update([&](const std::string& old) { return WithProfileValue(old, section, key, value); });
+}
+
+void TIniFile::AddLine(std::string_view section, std::string_view key, std::string_view value) {
+    Update([&](const std::string& old) { return WithProfileLine(old, section, key, value); });
+}
+
+void TIniFile::Update(const std::function<std::string(const std::string&)>& change) {
     if (path_.empty()) FailWrite();
     try {
         // A file that exists but cannot be read is never replaced by one made from nothing.
         const std::optional<std::string> old = ReadWhole(fs_, path_);
-        const std::string updated = WithProfileValue(old.value_or(std::string()), section, key, value);
+        const std::string updated = change(old.value_or(std::string()));
         if (old && updated == *old) return;
         ReplaceWhole(fs_, path_, updated);
     } catch (const IoError&) {

@@ -15,9 +15,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "common/errors.hpp"
 
@@ -42,6 +45,25 @@ std::optional<std::string> FindProfileValue(std::string_view text, std::string_v
 // replaced, otherwise the key (and when needed its section) added.
 std::string WithProfileValue(std::string_view text, std::string_view section, std::string_view key,
                              std::string_view value);
+
+// The profile text with the line key=value added after the last key of section, even
+// when the key is there already (the [Rename] section of WinInit.ini takes one
+// "NUL=" line per file).
+std::string WithProfileLine(std::string_view text, std::string_view section, std::string_view key,
+                            std::string_view value);
+
+// Profile text read once and looked up many times: each section's lines are found in
+// one pass, so a lookup reads only its own section. Finds what FindProfileValue finds
+// in the whole text (the first section of a name, the first key in it).
+class ProfileIndex {
+public:
+    explicit ProfileIndex(std::string text);
+    std::optional<std::string> Find(std::string_view section, std::string_view key) const;
+
+private:
+    std::string text_;
+    std::map<std::string, std::pair<std::size_t, std::size_t>> sections_;  // lower-case name: [begin, end)
+};
 
 // A number as profile numbers are written: decimal with an optional sign, or
 // hexadecimal after "$" or "0x"/"0X" (up to 32 bits, taken as a signed value).
@@ -69,12 +91,16 @@ public:
 
     // Throw ProfileError "Unable to write to <path>" when the file cannot be written.
     void WriteText(std::string_view section, std::string_view key, std::string_view value);
+    // Adds the line key=value to section as WithProfileLine does.
+    void AddLine(std::string_view section, std::string_view key, std::string_view value);
     void WriteNumber(std::string_view section, std::string_view key, std::int32_t value);
     // Writes "1" for true and "0" for false.
     void WriteFlag(std::string_view section, std::string_view key, bool value);
 
 private:
     [[noreturn]] void FailWrite() const;
+    // Writes change(the old text, empty for a missing file) when it differs.
+    void Update(const std::function<std::string(const std::string&)>& change);
 
     platform::FileSystem& fs_;
     std::string path_;

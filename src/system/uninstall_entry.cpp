@@ -13,7 +13,6 @@ namespace {
 
 using common::CommandWord;
 
-constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 }  // namespace
 

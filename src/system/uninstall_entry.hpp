@@ -9,6 +9,9 @@
 
 namespace instalator::system {
 
+// The system's list of uninstallable programs, below HKEY_LOCAL_MACHINE.
+inline constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
 // The subkey of the uninstall list, one for every package and target directory.
 inline constexpr const char* kUninstallSubKey = "Quill07 HTML Editor";
 

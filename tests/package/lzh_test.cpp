@@ -297,6 +297,7 @@ public:
     void RemoveFile(const std::string& path) override { host_.RemoveFile(path); }
     void RenameFile(const std::string& from, const std::string& to) override { host_.RenameFile(from, to); }
     void CreateDirectory(const std::string& path) override { host_.CreateDirectory(path); }
+    void RemoveDirectory(const std::string& path) override { host_.RemoveDirectory(path); }
     std::vector<platform::DirectoryEntry> ListDirectory(const std::string& path) override {
         return host_.ListDirectory(path);
     }

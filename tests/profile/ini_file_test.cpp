@@ -314,6 +314,7 @@ public:
         host_.RenameFile(from, to);
     }
     void CreateDirectory(const std::string& path) override { host_.CreateDirectory(path); }
+    void RemoveDirectory(const std::string& path) override { host_.RemoveDirectory(path); }
     std::vector<platform::DirectoryEntry> ListDirectory(const std::string& path) override {
         return host_.ListDirectory(path);
     }

@@ -135,5 +135,7 @@ numbered label_check
 . "$here/interrupted.sh"
 # A product of two volumes built by respack build.
 . "$here/two_volumes.sh"
+# Then the real uninstaller, started as the uninstall entry says, removes the demo.
+. "$here/uninstall.sh"
 
 exit $status

@@ -123,23 +123,26 @@ printf '[Application]\r\nTitle=Quill07\r\n' >"$work/scripts/default/Setup.lst"
 
 # 0. The executable: a 32-bit GUI program that loads nothing but system libraries
 # by name, with its manifest and version record.
-pe_shape() {
+pe_shape() {  # [program]
   local headers dlls
-  headers=$(i686-w64-mingw32-objdump -p "$bin/Setup.exe") || return 1
+  headers=$(i686-w64-mingw32-objdump -p "$bin/${1:-Setup.exe}") || return 1
   grep -qE '^Magic\s+010b\s+\(PE32\)' <<<"$headers" && grep -qE '^Subsystem\s+00000002' <<<"$headers" ||
     { echo "not a PE32 GUI program"; return 1; }
   dlls=$(sed -n 's/^\s*DLL Name: //p' <<<"$headers" | tr 'a-z' 'A-Z' | sort | tr '\n' ' ')
   echo "imports: $dlls"
   [ "$dlls" = "ADVAPI32.DLL COMCTL32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL OLE32.DLL SHELL32.DLL USER32.DLL " ]
 }
-resources() {
-  grep -aq 'level="requireAdministrator"' "$bin/Setup.exe" &&
-    grep -aq 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' "$bin/Setup.exe" &&
-    strings -el "$bin/Setup.exe" | grep -qx 'Kalamarz s.c.' &&
-    strings -el "$bin/Setup.exe" | grep -qx 'Instalator'
+resources() {  # [program]
+  local exe=$bin/${1:-Setup.exe}
+  grep -aq 'level="requireAdministrator"' "$exe" &&
+    grep -aq 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' "$exe" &&
+    strings -el "$exe" | grep -qx 'Kalamarz s.c.' &&
+    strings -el "$exe" | grep -qx 'Instalator'
 }
 check "Setup.exe is a PE32 GUI program importing only Windows system libraries" pe_shape
 check "Setup.exe carries its manifest (administrator, common controls 6) and version record" resources
+check "Uninst.exe is a PE32 GUI program importing only Windows system libraries" pe_shape Uninst.exe
+check "Uninst.exe carries the same manifest and its version record" resources Uninst.exe
 
 # 1. Beside a package: the maximised main window with the fill, the title and the credit.
 scenario package "$work/scripts/polish/Setup.lst" "$work/Splash1.bmp" "$work/setup2.bmp"

@@ -259,6 +259,13 @@ void HeadlessFileSystem::CreateDirectory(const std::string& path) {
     UnderWindowsName(path, [&] { HostFileSystem().CreateDirectory(host); });
 }
 
+void HeadlessFileSystem::RemoveDirectory(const std::string& path) {
+    const std::string host = HostPath(path);
+    // A drive's own directory is its root, which no program removes.
+    if (Parse(path).names.empty()) throw IoError(common::kAccessDenied, path);
+    UnderWindowsName(path, [&] { HostFileSystem().RemoveDirectory(host); });
+}
+
 std::vector<DirectoryEntry> HeadlessFileSystem::ListDirectory(const std::string& path) {
     const std::string host = HostPath(path);
     std::vector<DirectoryEntry> entries = UnderWindowsName(path, [&] { return HostFileSystem().ListDirectory(host); });

@@ -69,6 +69,7 @@ public:
     void RemoveFile(const std::string& path) override;
     void RenameFile(const std::string& from, const std::string& to) override;
     void CreateDirectory(const std::string& path) override;
+    void RemoveDirectory(const std::string& path) override;
     std::vector<DirectoryEntry> ListDirectory(const std::string& path) override;
     char Separator() const override { return '\\'; }
 

@@ -5,6 +5,7 @@ namespace instalator::platform {
 RunOutcome HeadlessMachine::Run(const std::function<int(Platform&)>& entry) {
     Platform platform = GetPlatform();
     RunOutcome outcome;
+    ui.StartProcess();
     try {
         outcome.exitCode = entry(platform);
     } catch (const InstallerEnded& ended) {

@@ -45,6 +45,15 @@ void HeadlessShell::ScriptRegistrationError(const std::string& path, std::string
 
 Registration HeadlessShell::RegisterLibrary(const std::string& path) {
     registrations_.push_back(path);
+    return Answer(path);
+}
+
+Registration HeadlessShell::UnregisterLibrary(const std::string& path) {
+    unregistrations_.push_back({path, !path.empty() && files_.FileExists(path)});
+    return Answer(path);
+}
+
+Registration HeadlessShell::Answer(const std::string& path) {
     const auto scripted = scripted_.find(common::LowerCase(path));
     if (scripted != scripted_.end()) {
         if (scripted->second.error) throw ShellError(*scripted->second.error);
@@ -99,6 +108,12 @@ std::optional<ShellLink> HeadlessShell::ReadLink(const std::string& linkPath) {
 bool HeadlessShell::QueueReplaceOnReboot(const std::string& destination, const std::string& source) {
     if (!rebootQueue_) return false;
     renames_.push_back({destination, source});
+    return true;
+}
+
+bool HeadlessShell::QueueDeleteOnReboot(const std::string& path) {
+    if (!rebootQueue_) return false;
+    renames_.push_back({path, ""});
     return true;
 }
 

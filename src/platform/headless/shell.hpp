@@ -55,8 +55,14 @@ public:
 
     // What was asked, in order.
     const std::vector<std::string>& Registrations() const { return registrations_; }
+    // Each unregistration asked for, with whether the library's file was there then.
+    struct UnregisterRequest {
+        std::string path;
+        bool present = false;
+    };
+    const std::vector<UnregisterRequest>& Unregistrations() const { return unregistrations_; }
     const std::vector<LinkRequest>& Links() const { return links_; }
-    // Only the renames the machine accepted.
+    // Only the renames the machine accepted; a deletion has an empty source.
     const std::vector<RenameRequest>& Renames() const { return renames_; }
     const std::vector<StartRequest>& Starts() const { return starts_; }
     int Restarts() const { return restarts_; }
@@ -66,8 +72,11 @@ public:
     std::optional<ShellLink> ReadLink(const std::string& linkPath);
 
     Registration RegisterLibrary(const std::string& path) override;
+    // Answers as RegisterLibrary does, from the same script.
+    Registration UnregisterLibrary(const std::string& path) override;
     std::unique_ptr<LinkObject> NewLink(const ShellLink& link) override;
     bool QueueReplaceOnReboot(const std::string& destination, const std::string& source) override;
+    bool QueueDeleteOnReboot(const std::string& path) override;
     bool StartFile(const Form* owner, const std::string& file, const std::string& parameters,
                    const std::string& directory, int showCommand) override;
     bool RestartWindows() override;
@@ -90,7 +99,11 @@ private:
     bool startResult_ = true;
     bool restartResult_ = true;
 
+    // The scripted or default answer for the library at path.
+    Registration Answer(const std::string& path);
+
     std::vector<std::string> registrations_;
+    std::vector<UnregisterRequest> unregistrations_;
     std::vector<LinkRequest> links_;
     std::vector<RenameRequest> renames_;
     std::vector<StartRequest> starts_;

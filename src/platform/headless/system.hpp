@@ -18,6 +18,7 @@ public:
     explicit HeadlessSystem(HeadlessFileSystem& files) : files_(files) {}
 
     void SetExecutablePath(std::string path) { executable_ = std::move(path); }
+    void SetArguments(std::string arguments) { arguments_ = std::move(arguments); }
     // Names are matched without regard to letter case; nothing unsets the variable.
     void SetEnvironmentVariable(std::string_view name, std::optional<std::string> value);
     void SetWindowsDirectory(std::string path) { windows_ = std::move(path); }
@@ -26,6 +27,7 @@ public:
     void SetFreeDiskSpace(char drive, std::optional<std::int64_t> bytes);
 
     std::string ExecutablePath() override { return executable_; }
+    std::string Arguments() override { return arguments_; }
     std::optional<std::string> EnvironmentVariable(std::string_view name) override;
     std::string WindowsDirectory() override { return windows_; }
     std::string SystemDirectory() override { return system_; }
@@ -36,6 +38,7 @@ public:
 private:
     HeadlessFileSystem& files_;
     std::string executable_ = "C:\\SETUP.EXE";
+    std::string arguments_;
     std::map<std::string, std::string> environment_{{"temp", "C:\\WINDOWS\\TEMP"}};  // lower-case names
     std::string windows_ = "C:\\WINDOWS";
     std::string system_ = "C:\\WINDOWS\\SYSTEM";

@@ -155,6 +155,8 @@ public:
     void ProcessMessages() override;
     void RunMessageLoop() override;
     void QuitMessageLoop() override { quit_ = true; }
+    // A new process starts on the machine: its message loop has not been asked to end.
+    void StartProcess() { quit_ = false; }
     [[noreturn]] void EndProcess(const std::string& where) override;
     int MessageBox(const std::string& text, const std::string& caption, unsigned style) override;
     std::optional<std::string> BrowseForFolder(const std::string& startFolder) override;

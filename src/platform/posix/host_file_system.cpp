@@ -156,6 +156,10 @@ public:
         if (::mkdir(Native(path).c_str(), 0755) != 0) Fail(path);
     }
 
+    void RemoveDirectory(const std::string& path) override {
+        if (::rmdir(Native(path).c_str()) != 0) Fail(path);
+    }
+
     std::vector<DirectoryEntry> ListDirectory(const std::string& path) override {
         const std::string native = Native(path);
         DIR* dir = ::opendir(native.c_str());

@@ -137,6 +137,10 @@ public:
         if (!::CreateDirectoryW(Wide(path).c_str(), nullptr)) Fail(path);
     }
 
+    void RemoveDirectory(const std::string& path) override {
+        if (!::RemoveDirectoryW(Wide(path).c_str())) Fail(path);
+    }
+
     std::vector<DirectoryEntry> ListDirectory(const std::string& path) override {
         std::string pattern = path;
         if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';

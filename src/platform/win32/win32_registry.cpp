@@ -41,6 +41,10 @@ public:
                                 bytes) == ERROR_SUCCESS;
     }
 
+    bool DeleteSubKey(const std::string& name) override {
+        return ::RegDeleteKeyW(key_, Wide(name).c_str()) == ERROR_SUCCESS;
+    }
+
 private:
     HKEY key_;
     // Closes the key when it is one this process opened.

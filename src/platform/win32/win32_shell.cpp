@@ -121,26 +121,34 @@ void EnableShutdownPrivilege() {
     ::AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr);
 }
 
-// An exception that DllRegisterServer of the library at path left unhandled raises
+// An exception that the entry point of the library at path left unhandled raises
 // ShellError naming it; the library is still loaded, for the location's module name.
-void ThrowUnlessReturned(const GuardedResult& call, const std::string& path) {
-    if (call.faulted) throw ShellError("DllRegisterServer of " + path + " ended with " + FaultText(call.fault));
+void ThrowUnlessReturned(const GuardedResult& call, const char* entryName, const std::string& path) {
+    if (call.faulted) throw ShellError(std::string(entryName) + " of " + path + " ended with " + FaultText(call.fault));
 }
 
-}  // namespace
-
-Registration Win32Shell::RegisterLibrary(const std::string& path) {
+// Loads the library at path, calls its export entryName (DllRegisterServer or
+// DllUnregisterServer) guarded, and frees it.
+Registration CallServerEntry(const std::string& path, const char* entryName) {
     const OleScope ole;
     if (path.empty()) return {Registration::Outcome::NotLoaded, ERROR_MOD_NOT_FOUND};
     const Library library(LoadByPath(Wide(path)));
     if (!library) return {Registration::Outcome::NotLoaded, static_cast<std::uint32_t>(::GetLastError())};
-    const auto entry = reinterpret_cast<EntryPoint>(
-        reinterpret_cast<void*>(::GetProcAddress(library.Get(), "DllRegisterServer")));
+    const auto entry =
+        reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(::GetProcAddress(library.Get(), entryName)));
     if (entry == nullptr) return {Registration::Outcome::NoEntryPoint, 0};
     const GuardedResult call = CallGuarded(entry);
-    ThrowUnlessReturned(call, path);
+    ThrowUnlessReturned(call, entryName, path);
     if (FAILED(call.status)) return {Registration::Outcome::Refused, static_cast<std::uint32_t>(call.status)};
     return {};
+}
+
+}  // namespace
+
+Registration Win32Shell::RegisterLibrary(const std::string& path) { return CallServerEntry(path, "DllRegisterServer"); }
+
+Registration Win32Shell::UnregisterLibrary(const std::string& path) {
+    return CallServerEntry(path, "DllUnregisterServer");
 }
 
 std::unique_ptr<LinkObject> Win32Shell::NewLink(const ShellLink& link) {
@@ -150,6 +158,10 @@ std::unique_ptr<LinkObject> Win32Shell::NewLink(const ShellLink& link) {
 bool Win32Shell::QueueReplaceOnReboot(const std::string& destination, const std::string& source) {
     return ::MoveFileExW(Wide(source).c_str(), Wide(destination).c_str(),
                          MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool Win32Shell::QueueDeleteOnReboot(const std::string& path) {
+    return ::MoveFileExW(Wide(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
 }
 
 bool Win32Shell::StartFile(const Form* owner, const std::string& file, const std::string& parameters,

@@ -39,6 +39,20 @@ std::string Directory(const char* what, const std::function<DWORD(wchar_t*, DWOR
 
 // GetModuleFileNameW fills the whole buffer (and may leave out the NUL) when it is
 // too small, so the buffer grows until the path leaves room to spare.
+// The program's name is quoted or ends at the first blank, as the C runtime reads it.
+std::string Win32System::Arguments() {
+    const std::wstring_view line = ::GetCommandLineW();
+    std::size_t at = 0;
+    if (!line.empty() && line[0] == L'"') {
+        const std::size_t close = line.find(L'"', 1);
+        at = close == std::wstring_view::npos ? line.size() : close + 1;
+    } else {
+        at = std::min(line.find_first_of(L" \t"), line.size());
+    }
+    at = std::min(line.find_first_not_of(L" \t", at), line.size());
+    return Narrow(std::wstring(line.substr(at)));
+}
+
 std::string Win32System::ExecutablePath() {
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {

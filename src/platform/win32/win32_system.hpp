@@ -8,6 +8,7 @@ namespace instalator::platform::win32 {
 class Win32System final : public System {
 public:
     std::string ExecutablePath() override;
+    std::string Arguments() override;
     std::optional<std::string> EnvironmentVariable(std::string_view name) override;
     std::string WindowsDirectory() override;
     std::string SystemDirectory() override;
