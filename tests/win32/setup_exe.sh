@@ -140,6 +140,16 @@ resources() {
 }
 check "Setup.exe is a PE32 GUI program importing only Windows system libraries" pe_shape
 check "Setup.exe carries its manifest (administrator, common controls 6) and version record" resources
+# Setup.exe starts from the first diskette, beside the first volume: it must leave
+# that volume most of the 1,457,664 bytes.
+setup_size_limit=409600
+small_enough() {
+  local size
+  size=$(stat -c %s "$bin/Setup.exe") || return 1
+  echo "Setup.exe: $size bytes, at most $setup_size_limit"
+  [ "$size" -le "$setup_size_limit" ]
+}
+check "Setup.exe as built is at most 400 KB ($setup_size_limit bytes), to start from a diskette" small_enough
 
 # 1. Beside a package: the maximised main window with the fill, the title and the credit.
 scenario package "$work/scripts/polish/Setup.lst" "$work/Splash1.bmp" "$work/setup2.bmp"
