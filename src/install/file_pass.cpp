@@ -66,11 +66,12 @@ void ShowPicture(core::Installer& run, const std::string& name) {
     run.App.ProcessMessages();
 }
 
-void RecordShortCut(core::Installer& run, const core::ScriptItem& item, const std::string& destPath) {
+void RecordShortCut(core::Installer& run, const core::ScriptItem& item, const std::string& destPath,
+                    const std::string& group) {
     core::InstallerState& state = run.State;
     if (state.ShortCutCount >= core::kMaxShortCuts) return;
     core::ShortCutEntry& entry = state.ShortCutList[state.ShortCutCount++];
-    entry.Group = core::ScriptGroup(*state.ScriptIni);
+    entry.Group = group;
     entry.LinkName = item.Link;
     entry.Target = item.File.empty() ? destPath : item.File;
     // A viewer gets the installed file as one argument, whatever blanks its path holds.
@@ -78,10 +79,10 @@ void RecordShortCut(core::Installer& run, const core::ScriptItem& item, const st
 }
 
 // Whether the file at destPath is to be (re)written by the packed copy.
-bool ShouldInstall(core::Installer& run, std::int32_t b, const std::string& destPath,
+bool ShouldInstall(core::Installer& run, const common::TIniFile& script, std::int32_t b, const std::string& destPath,
                    const package::FileVersion& packed) {
     if (!run.Machine.files.FileExists(destPath)) return true;
-    if (!core::VolumeRewrite(*run.State.ScriptIni, b)) return false;
+    if (!core::VolumeRewrite(script, b)) return false;
     const package::FileVersion existing = run.Machine.system.FileVersion(destPath);
     return existing == package::FileVersion{} || packed > existing;
 }
@@ -93,18 +94,21 @@ void AddBytesDone(core::InstallerState& state, std::int32_t size) {
 
 void InstallItem(core::Installer& run, package::TResourceClass& volume, std::int32_t b, const std::string& section,
                  std::int32_t d) {
-    const common::TIniFile& script = *run.State.ScriptIni;
-    const std::string picture = core::SplashPicture(script, b, d);
+    const std::string picture = core::SplashPicture(*run.State.ScriptIni, b, d);
     if (!picture.empty()) ShowPicture(run, picture);
 
+    // From here to the file's installation no message is let run, so nothing can
+    // change the script meanwhile: its keys for this item come from one reading.
+    const common::TIniFile script(run.Machine.files, run.State.ScriptIni->FileName(),
+                                  common::TIniFile::Access::Exclusive);
     const core::ScriptItem item = core::ReadScriptItem(script, section, d);
     const std::string directory = DestinationDirectory(run, item.Dest);
     common::MakePath(run.Machine.files, directory);
     const std::string destPath = directory + item.Name;
-    if (item.Shell == 1) RecordShortCut(run, item, destPath);
+    if (item.Shell == 1) RecordShortCut(run, item, destPath, core::ScriptGroup(script));
 
     const package::TResourceEntry entry = volume.FindEntry(common::FileNamePart(destPath));
-    if (ShouldInstall(run, b, destPath, entry.FileVersion)) {
+    if (ShouldInstall(run, script, b, destPath, entry.FileVersion)) {
         InstallFile(run, core::VolumeName(script, b), destPath, item.Reg == 1);
     }
     AddBytesDone(run.State, entry.UnpackedSize);
