@@ -205,21 +205,9 @@ void Win32Ui::RunModal(Form& form) {
     }
 }
 
-// Long work (the copy of every file, block by block) lets messages run often: input,
-// timers, posted and sent messages are handled at every call, but windows are painted
-// at most every kPaintIntervalMs. A repaint of the copy window costs more than unpacking
-// a small file, and changes faster than 25 times a second show nothing more.
 void Win32Ui::ProcessMessages() {
-    constexpr DWORD kPaintIntervalMs = 40;
-    UINT filter = PM_REMOVE;
-    const DWORD now = ::GetTickCount();
-    if (now - lastPaintPass_ < kPaintIntervalMs) {
-        filter |= PM_QS_INPUT | PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE;
-    } else {
-        lastPaintPass_ = now;
-    }
     MSG message{};
-    while (::PeekMessageW(&message, nullptr, 0, 0, filter)) {
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
             ::PostQuitMessage(static_cast<int>(message.wParam));
             return;

@@ -111,7 +111,6 @@ private:
     ButtonPictures pictures_;
     std::map<HWND, ControlPeer*> controls_;
     bool quitPosted_ = false;
-    DWORD lastPaintPass_ = 0;  // GetTickCount of the last ProcessMessages that painted
 };
 
 }  // namespace instalator::platform::win32
