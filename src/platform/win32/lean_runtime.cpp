@@ -22,8 +22,9 @@ void __verbose_terminate_handler() { std::abort(); }
 // index out of range through these functions. The runtime's versions throw
 // std::length_error and its siblings, which keep their text in the runtime's
 // reference-counted string: with that string's code, about 50 KB. These throw the
-// system's own error with the same text, which ends up in the default error box like
-// any other; nothing catches the standard types by name. Memory errors stay as they are.
+// system's own error with the same text (a range error's with its numbers left as
+// the format's placeholders), which ends up in the default error box like any other;
+// nothing catches the standard types by name. Memory errors stay as they are.
 namespace std {
 void __throw_bad_alloc() { throw bad_alloc(); }
 void __throw_bad_array_new_length() { throw bad_array_new_length(); }
