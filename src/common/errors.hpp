@@ -3,16 +3,23 @@
 // reason; only the front ends (respack's main, the installer's default error box)
 // catch them all.
 
-#include <stdexcept>
+#include <exception>
 #include <string>
+#include <utility>
 
 namespace instalator::common {
 
 // Base of every error the system raises on purpose. what() is the text a user sees,
-// in code page 1250.
-class Error : public std::runtime_error {
+// in code page 1250. It holds its text itself rather than deriving from
+// std::runtime_error: the standard exception classes keep theirs in the runtime's
+// reference-counted string, whose code would be an eighth of Setup.exe.
+class Error : public std::exception {
 public:
-    explicit Error(const std::string& message) : std::runtime_error(message) {}
+    explicit Error(std::string message) : message_(std::move(message)) {}
+    const char* what() const noexcept override { return message_.c_str(); }
+
+private:
+    std::string message_;
 };
 
 // Text that cannot be converted: malformed UTF-8, or a character that code page 1250

@@ -13,6 +13,16 @@ std::string Blanks(std::int32_t count) { return count > 0 ? std::string(static_c
 
 std::string IntToText(std::int32_t value) { return std::to_string(value); }
 
+std::string HexText(std::uint32_t value, int digits) {
+    std::string text;
+    do {
+        text.insert(text.begin(), "0123456789ABCDEF"[value & 0xF]);
+        value >>= 4;
+    } while (value != 0);
+    if (static_cast<int>(text.size()) < digits) text.insert(0, static_cast<std::size_t>(digits) - text.size(), '0');
+    return text;
+}
+
 std::string LeftText(std::string_view text, std::int32_t count) {
     if (count <= 0) return {};
     return std::string(text.substr(0, static_cast<std::size_t>(count)));

@@ -12,6 +12,8 @@ namespace instalator::common {
 std::string Blanks(std::int32_t count);
 // Decimal digits, with a minus sign for negative values.
 std::string IntToText(std::int32_t value);
+// Upper-case hexadecimal digits of value, padded with zeros to at least digits.
+std::string HexText(std::uint32_t value, int digits);
 // The first count characters (all of text when shorter, empty for 0 or less).
 std::string LeftText(std::string_view text, std::int32_t count);
 // The last count characters (all of text when shorter, empty for 0 or less).

@@ -1,9 +1,9 @@
 #include "common/text.hpp"
 
 #include <array>
-#include <cstdio>
 
 #include "common/errors.hpp"
+#include "common/strings.hpp"
 
 namespace instalator::common {
 namespace {
@@ -60,9 +60,7 @@ long DecodeUtf8(std::string_view text, std::size_t& i) {
 
 // "U+" and at least four upper-case hexadecimal digits, as Unicode names characters.
 std::string CodePointName(long code) {
-    std::array<char, 16> name{};
-    std::snprintf(name.data(), name.size(), "U+%04lX", static_cast<unsigned long>(code));
-    return name.data();
+    return "U+" + HexText(static_cast<std::uint32_t>(code), 4);
 }
 
 void AppendUtf8(std::string& out, char32_t code) {

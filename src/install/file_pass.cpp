@@ -63,10 +63,10 @@ void RecordShortCut(core::Installer& run, const core::ScriptItem& item, const st
 }
 
 // Whether the file at destPath is to be (re)written by the packed copy.
-bool ShouldInstall(core::Installer& run, std::int32_t b, const std::string& destPath,
+bool ShouldInstall(core::Installer& run, const profile::TIniFile& script, std::int32_t b, const std::string& destPath,
                    const package::FileVersion& packed) {
     if (!run.Machine.files.FileExists(destPath)) return true;
-    if (!core::VolumeRewrite(*run.State.ScriptIni, b)) return false;
+    if (!core::VolumeRewrite(script, b)) return false;
     const package::FileVersion existing = package::ReadFileVersion(run.Machine.files, destPath);
     return existing == package::FileVersion{} || packed > existing;
 }
@@ -78,10 +78,13 @@ void AddBytesDone(core::InstallerState& state, std::int32_t size) {
 
 void InstallItem(core::Installer& run, package::TResourceClass& volume, std::int32_t b, const std::string& section,
                  std::int32_t d) {
-    const profile::TIniFile& script = *run.State.ScriptIni;
-    const std::string picture = core::SplashPicture(script, b, d);
+    const std::string picture = core::SplashPicture(*run.State.ScriptIni, b, d);
     if (!picture.empty()) ShowPicture(run, picture);
 
+    // From here to the file's installation no message is let run, so nothing can
+    // change the script meanwhile: its keys for this item come from one reading.
+    const profile::TIniFile script(run.Machine.files, run.State.ScriptIni->FileName(),
+                                  profile::TIniFile::Access::Exclusive);
     const core::ScriptItem item = core::ReadScriptItem(script, section, d);
     const std::string directory = DestinationDirectory(run, item.Dest);
     platform::MakePath(run.Machine.files, directory);
@@ -89,7 +92,7 @@ void InstallItem(core::Installer& run, package::TResourceClass& volume, std::int
     if (item.Shell == 1) RecordShortCut(run, item, destPath);
 
     const package::TResourceEntry entry = volume.FindEntry(common::FileNamePart(destPath));
-    if (ShouldInstall(run, b, destPath, entry.FileVersion)) {
+    if (ShouldInstall(run, script, b, destPath, entry.FileVersion)) {
         InstallFile(run, core::VolumeName(script, b), destPath, item.Reg == 1);
     }
     AddBytesDone(run.State, entry.UnpackedSize);

@@ -32,7 +32,8 @@ inline constexpr std::string_view kCatalogueName = ":catalogue";
 // The unpacked size of a catalogue of 128 records with 80-character names.
 inline constexpr std::int32_t kMaxCatalogueSize = 8 + 128 * (1 + 80 + 12) + 4;
 
-// CRC-32 (zlib's) of size bytes, continuing from crc (start with 0).
+// CRC-32 (the common one of zlib and PNG) of size bytes, continuing from crc (start
+// with 0).
 std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t size);
 // A CRC-32 as messages write it: eight upper-case hexadecimal digits.
 std::string CrcText(std::uint32_t crc);

@@ -47,7 +47,8 @@ public:
     // An off-screen surface compatible with this one (a memory device context with
     // a compatible bitmap selected), released when the pointer goes.
     virtual std::unique_ptr<Canvas> CreateCompatible(int width, int height) = 0;
-    // Plain source copy of a width × height block from source (sx, sy) to (x, y).
+    // Plain source copy of a width × height block from source (sx, sy) to (x, y);
+    // a source of another backend is refused with ImageError.
     virtual void CopyFrom(const Canvas& source, int sx, int sy, int x, int y, int width, int height) = 0;
 };
 

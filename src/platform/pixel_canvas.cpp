@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/image.hpp"
+
 namespace instalator::platform {
 
 namespace {
@@ -213,7 +215,7 @@ std::unique_ptr<Canvas> PixelCanvas::CreateCompatible(int width, int height) {
 
 void PixelCanvas::CopyFrom(const Canvas& source, int sx, int sy, int x, int y, int width, int height) {
     const auto* from = dynamic_cast<const PixelCanvas*>(&source);
-    if (from == nullptr) throw std::invalid_argument("PixelCanvas copies only from another PixelCanvas");
+    if (from == nullptr) throw ImageError("PixelCanvas copies only from another PixelCanvas");
     // Clip the block against both surfaces, moving both corners together.
     Wide left = 0, top = 0, right = width, bottom = height;
     left = std::max({left, Wide{0} - sx, Wide{0} - x});

@@ -227,12 +227,18 @@ std::optional<std::int32_t> ProfileNumber(std::string_view text) {
     return WholeNumber<std::int32_t>(text, 10);
 }
 
-TIniFile::TIniFile(platform::FileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
+TIniFile::TIniFile(platform::FileSystem& fs, std::string path, Access access)
+    : fs_(fs), path_(std::move(path)), access_(access) {}
+
+const std::optional<std::string>& TIniFile::Text() const {
+    if (!text_ || access_ == Access::Shared) text_ = ReadWhole(fs_, path_);
+    return *text_;
+}
 
 std::string TIniFile::ReadText(std::string_view section, std::string_view key, std::string_view defaultValue) const {
     std::optional<std::string> value;
     try {
-        if (const auto text = ReadWhole(fs_, path_)) value = FindProfileValue(*text, section, key);
+        if (const auto& text = Text()) value = FindProfileValue(*text, section, key);
     } catch (const IoError&) {
         // A file that cannot be read reads like a missing one.
     }
@@ -257,13 +263,31 @@ void TIniFile::Update(const std::function<std::string(const std::string&)>& chan
     if (path_.empty()) FailWrite();
     try {
         // A file that exists but cannot be read is never replaced by one made from nothing.
-        const std::optional<std::string> old = ReadWhole(fs_, path_);
-        const std::string updated = change(old.value_or(std::string()));
+        const std::optional<std::string>& old = Text();
+        std::string updated = change(old.value_or(std::string()));
         if (old && updated == *old) return;
-        ReplaceWhole(fs_, path_, updated);
+        if (access_ == Access::Batch) {
+            changed_ = true;
+        } else {
+            ReplaceWhole(fs_, path_, updated);
+        }
+        text_.emplace(std::move(updated));
     } catch (const IoError&) {
         FailWrite();
     }
+}
+
+void TIniFile::Commit() {
+    if (access_ != Access::Batch || !changed_) return;
+    try {
+        ReplaceWhole(fs_, path_, **text_);
+    } catch (const IoError&) {
+        // The file stays as it was; later reads read it again.
+        text_.reset();
+        changed_ = false;
+        FailWrite();
+    }
+    changed_ = false;
 }
 
 void TIniFile::WriteNumber(std::string_view section, std::string_view key, std::int32_t value) {

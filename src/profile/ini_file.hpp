@@ -70,16 +70,31 @@ private:
 // Nothing for any other text, including empty text and decimals beyond 32 bits.
 std::optional<std::int32_t> ProfileNumber(std::string_view text);
 
-// One profile file. Holds only its path: every call reads the file afresh and every
-// write goes to the disk at once, so objects on one file see each other's writes.
+// One profile file. By default it holds only its path: every call reads the file
+// afresh and every write goes to the disk at once, so objects on one file see each
+// other's writes. Every write replaces the whole file through a new copy renamed over
+// it, so a write that fails leaves the file as it was.
 class TIniFile {
 public:
     // Longest value a read returns, as the platform's 1024-byte buffer allows.
     static constexpr std::size_t kMaxValue = 1023;
 
+    enum class Access {
+        // Every call reads the file afresh; every write reaches the disk at once.
+        Shared,
+        // Nothing but the object writes the file while it lives (say, several keys
+        // read at a point where no message is let run): it reads the file once and
+        // keeps the text; every write still reaches the disk at once.
+        Exclusive,
+        // As Exclusive, but writes change only the kept text until Commit writes it in
+        // one piece: the file then holds all of them or, when that fails, none. What is
+        // not committed when the object goes is lost.
+        Batch,
+    };
+
     // path is the full path of the file; empty stands for no file at all (reads give
     // the defaults, writes fail).
-    TIniFile(platform::FileSystem& fs, std::string path);
+    TIniFile(platform::FileSystem& fs, std::string path, Access access = Access::Shared);
 
     const std::string& FileName() const { return path_; }
 
@@ -89,7 +104,8 @@ public:
     // The value as ProfileNumber reads it, or defaultValue when it does not convert.
     std::int32_t ReadNumber(std::string_view section, std::string_view key, std::int32_t defaultValue) const;
 
-    // Throw ProfileError "Unable to write to <path>" when the file cannot be written.
+    // Throw ProfileError "Unable to write to <path>" when the file cannot be written
+    // (with Batch: when it cannot be read first).
     void WriteText(std::string_view section, std::string_view key, std::string_view value);
     // Adds the line key=value to section as WithProfileLine does.
     void AddLine(std::string_view section, std::string_view key, std::string_view value);
@@ -97,13 +113,24 @@ public:
     // Writes "1" for true and "0" for false.
     void WriteFlag(std::string_view section, std::string_view key, bool value);
 
+    // Batch: writes the text as the writes left it, when they changed it; throws
+    // ProfileError when that fails. Nothing to do for the other kinds of access.
+    void Commit();
+
 private:
+    // The file's text, nothing when it is missing; IoError when it cannot be read.
+    const std::optional<std::string>& Text() const;
     [[noreturn]] void FailWrite() const;
     // Writes change(the old text, empty for a missing file) when it differs.
     void Update(const std::function<std::string(const std::string&)>& change);
 
     platform::FileSystem& fs_;
     std::string path_;
+    Access access_;
+    // The text last read or written (Exclusive, Batch); an empty outer optional until
+    // the file has been read.
+    mutable std::optional<std::optional<std::string>> text_;
+    bool changed_ = false;  // Batch: the kept text differs from the file's
 };
 
 }  // namespace instalator::profile

@@ -18,6 +18,10 @@ TEST(Strings, CountsAtTheEdges) {
     EXPECT_EQ(IntToText(-5), "-5");
     EXPECT_EQ(IntToText(std::numeric_limits<std::int32_t>::min()), "-2147483648");
     EXPECT_EQ(IntToText(std::numeric_limits<std::int32_t>::max()), "2147483647");
+    EXPECT_EQ(HexText(0, 8), "00000000");
+    EXPECT_EQ(HexText(0xC0000005, 8), "C0000005");
+    EXPECT_EQ(HexText(0x1F600, 4), "1F600");
+    EXPECT_EQ(HexText(0xab, 0), "AB");
     // An empty path does not end with a backslash, so callers append one.
     EXPECT_EQ(RightText("", 1), "");
     EXPECT_EQ(RightText("C:\\APP\\", 1), "\\");

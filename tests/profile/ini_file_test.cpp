@@ -97,18 +97,30 @@ TEST(IniFile, WritesGiveTheseBytes) {
          {{"A", "k", "1"}},
          "[A]\r\nk=1\r\n"},
     };
-    for (const WriteCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        const ScratchDir dir;
-        const std::string path = dir / "Setup.uni";
-        if (c.before) testing::WriteText(path, *c.before);
-        TIniFile ini(platform::HostFileSystem(), path);
-        for (const Write& w : c.writes) {
-            ini.WriteText(w.section, w.key, w.value);
-            EXPECT_EQ(ini.ReadText(w.section, w.key, "<none>"), w.value) << w.section << "/" << w.key;
+    // Every kind of access gives the same bytes; a batch reaches the disk only when
+    // committed, and all at once.
+    for (const auto access : {TIniFile::Access::Shared, TIniFile::Access::Exclusive, TIniFile::Access::Batch}) {
+        for (const WriteCase& c : cases) {
+            SCOPED_TRACE(c.name);
+            SCOPED_TRACE(static_cast<int>(access));
+            const ScratchDir dir;
+            const std::string path = dir / "Setup.uni";
+            if (c.before) testing::WriteText(path, *c.before);
+            TIniFile ini(platform::HostFileSystem(), path, access);
+            for (const Write& w : c.writes) {
+                ini.WriteText(w.section, w.key, w.value);
+                EXPECT_EQ(ini.ReadText(w.section, w.key, "<none>"), w.value) << w.section << "/" << w.key;
+            }
+            if (access == TIniFile::Access::Batch) {
+                EXPECT_EQ(std::filesystem::exists(path), c.before.has_value());
+                if (c.before) {
+                    EXPECT_EQ(FileText(path), *c.before);
+                }
+                ini.Commit();
+            }
+            EXPECT_EQ(FileText(path), c.after);
+            EXPECT_FALSE(std::filesystem::exists(path + "~"));
         }
-        EXPECT_EQ(FileText(path), c.after);
-        EXPECT_FALSE(std::filesystem::exists(path + "~"));
     }
 }
 
@@ -333,12 +345,21 @@ TEST(IniFile, FailedWritesKeepTheOldFile) {
         const std::string path = dir / "Setup.uni";
         const std::string before = "[Application]\r\nCount=1\r\n[Item1]\r\nName=C:\\A.EXE\r\n";
         testing::WriteText(path, before);
-        FaultyFileSystem fs(fault);
-        TIniFile ini(fs, path);
-        EXPECT_THROW(ini.WriteText("Application", "Count", "2"), ProfileError);
-        EXPECT_EQ(FileText(path), before);
-        EXPECT_FALSE(std::filesystem::exists(path + "~"));
-        EXPECT_EQ(ini.ReadNumber("Application", "Count", 0), fault == Fault::ReadRefused ? 0 : 1);
+        for (const auto access : {TIniFile::Access::Shared, TIniFile::Access::Exclusive, TIniFile::Access::Batch}) {
+            SCOPED_TRACE(static_cast<int>(access));
+            FaultyFileSystem fs(fault);
+            TIniFile ini(fs, path, access);
+            if (access == TIniFile::Access::Batch && fault != Fault::ReadRefused) {
+                ini.WriteText("Application", "Count", "2");
+                ini.WriteText("Item2", "Name", "C:\\B.EXE");
+                EXPECT_THROW(ini.Commit(), ProfileError);
+            } else {
+                EXPECT_THROW(ini.WriteText("Application", "Count", "2"), ProfileError);
+            }
+            EXPECT_EQ(FileText(path), before);
+            EXPECT_FALSE(std::filesystem::exists(path + "~"));
+            EXPECT_EQ(ini.ReadNumber("Application", "Count", 0), fault == Fault::ReadRefused ? 0 : 1);
+        }
     }
 }
 

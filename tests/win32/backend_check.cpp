@@ -184,7 +184,7 @@ void CompatibleCheck() {
     PixelCanvas other(4, 4);
     try {
         gdi.Get().CopyFrom(other, 0, 0, 0, 0, 4, 4);
-    } catch (const std::invalid_argument&) {
+    } catch (const instalator::platform::ImageError&) {
         refused = true;
     }
     Report(refused, "copying from a surface that is not GDI is refused");

@@ -143,6 +143,18 @@ check "Setup.exe is a PE32 GUI program importing only Windows system libraries" 
 check "Setup.exe carries its manifest (administrator, common controls 6) and version record" resources
 check "Uninst.exe is a PE32 GUI program importing only Windows system libraries" pe_shape Uninst.exe
 check "Uninst.exe carries the same manifest and its version record" resources Uninst.exe
+# Setup.exe starts from the first diskette, beside the first volume: it must leave
+# that volume most of the 1,457,664 bytes; the uninstaller ships beside the product
+# and is held to the same limit.
+size_limit=409600
+small_enough() {  # program
+  local size
+  size=$(stat -c %s "$bin/$1") || return 1
+  echo "$1: $size bytes, at most $size_limit"
+  [ "$size" -le "$size_limit" ]
+}
+check "Setup.exe as built is at most 400 KB ($size_limit bytes), to start from a diskette" small_enough Setup.exe
+check "Uninst.exe as built is at most 400 KB ($size_limit bytes)" small_enough Uninst.exe
 
 # 1. Beside a package: the maximised main window with the fill, the title and the credit.
 scenario package "$work/scripts/polish/Setup.lst" "$work/Splash1.bmp" "$work/setup2.bmp"

@@ -1,6 +1,6 @@
 #include "platform/win32/gdi_canvas.hpp"
 
-#include <stdexcept>
+#include "platform/image.hpp"
 
 namespace instalator::platform::win32 {
 
@@ -75,7 +75,7 @@ std::unique_ptr<Canvas> GdiCanvas::CreateCompatible(int width, int height) {
 
 void GdiCanvas::CopyFrom(const Canvas& source, int sx, int sy, int x, int y, int width, int height) {
     const auto* from = dynamic_cast<const GdiCanvas*>(&source);
-    if (from == nullptr) throw std::invalid_argument("GdiCanvas copies only from another GdiCanvas");
+    if (from == nullptr) throw ImageError("GdiCanvas copies only from another GdiCanvas");
     ::BitBlt(dc_, x, y, width, height, from->dc_, sx, sy, SRCCOPY);
 }
 

@@ -1,6 +1,5 @@
 #include "platform/win32/guarded_call.hpp"
 
-#include <cstdio>
 #include <string>
 
 #include "common/strings.hpp"
@@ -90,11 +89,7 @@ __attribute__((noinline)) void RunWithFrame(EntryPoint entry, GuardFrame& frame,
     SetChainHead(frame.registration.Next);
 }
 
-std::string Hex(std::uintptr_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%08lX", static_cast<unsigned long>(value));
-    return text;
-}
+std::string Hex(std::uintptr_t value) { return common::HexText(static_cast<std::uint32_t>(value), 8); }
 
 const char* ExceptionName(std::uint32_t code) {
     switch (code) {

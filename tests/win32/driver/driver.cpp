@@ -42,7 +42,9 @@
 namespace {
 
 constexpr DWORD kDefaultWaitMs = 10000;
-constexpr DWORD kPollMs = 100;
+// Short enough to catch a window that is up for a moment only: the copy window of a
+// small product stays less than a tenth of a second.
+constexpr DWORD kPollMs = 10;
 
 std::string Utf8(const std::wstring& text) {
     if (text.empty()) return {};
