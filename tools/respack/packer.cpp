@@ -81,6 +81,8 @@ std::int64_t Layout(const std::vector<VolumeEntry>& entries, const CatalogueStre
 
 }  // namespace
 
+#if defined(_GLIBCXX_HAS_GTHREADS)
+
 unsigned DefaultThreads() { return std::max(1u, std::thread::hardware_concurrency()); }
 
 std::vector<PackedFile> PackFiles(platform::FileSystem& fs, const std::vector<std::string>& sources,
@@ -134,6 +136,32 @@ std::vector<PackedFile> PackFiles(platform::FileSystem& fs, const std::vector<st
     if (reporter.joinable()) reporter.join();
     return packed;
 }
+
+#else
+
+// A runtime without threads (the Windows build's, chosen for the installer's size):
+// the files are packed one after another, with the same results.
+unsigned DefaultThreads() { return 1; }
+
+std::vector<PackedFile> PackFiles(platform::FileSystem& fs, const std::vector<std::string>& sources,
+                                  const std::string& scratchDir, unsigned, const PackProgress& progress) {
+    std::vector<PackedFile> packed(sources.size());
+    std::int64_t done = 0;
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        try {
+            packed[i] = PackOne(fs, sources[i], scratchDir + "stream" + std::to_string(i) + ".lzh");
+            done += packed[i].unpackedSize;
+        } catch (...) {
+            packed[i].source = sources[i];
+            packed[i].failure = std::current_exception();
+            break;  // files after a failed one are not started
+        }
+        if (progress) progress(done);
+    }
+    return packed;
+}
+
+#endif
 
 void ThrowFirstFailure(const std::vector<PackedFile>& packed) {
     for (const PackedFile& file : packed) {
