@@ -8,9 +8,9 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev zlib1g-dev
+  cmake ninja-build g++ clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-  g++-mingw-w64-i686 binutils-mingw-w64-i686 libz-mingw-w64-dev
+  g++-mingw-w64-i686 binutils-mingw-w64-i686
   wine wine32:i386 xvfb openbox xdotool imagemagick x11-apps x11-utils python3
 )
 i386_loader=/lib/ld-linux.so.2  # comes with libc6:i386, which Wine brings
