@@ -9,6 +9,13 @@ std::size_t LastSeparator(std::string_view path) { return path.find_last_of("\\/
 
 }  // namespace
 
+std::string_view TrimBlanks(std::string_view text) {
+    constexpr std::string_view kBlanks = " \t";
+    const std::size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
 std::string Blanks(std::int32_t count) { return count > 0 ? std::string(static_cast<std::size_t>(count), ' ') : std::string(); }
 
 std::string IntToText(std::int32_t value) { return std::to_string(value); }

@@ -20,6 +20,8 @@ std::string LeftText(std::string_view text, std::int32_t count);
 std::string RightText(std::string_view text, std::int32_t count);
 // Path cut before its first "." anywhere in the string; unchanged without a ".".
 std::string StripExtension(std::string_view path);
+// text without the blanks and tabs at its two ends.
+std::string_view TrimBlanks(std::string_view text);
 // The part after the last "\", "/" or ":".
 std::string FileNamePart(std::string_view path);
 // The part before the last "\", "/" or ":", without that separator, except that a

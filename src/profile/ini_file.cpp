@@ -22,17 +22,7 @@ constexpr std::string_view kNewLine = "\r\n";
 
 bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
 
-std::string_view Trim(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
 
-std::string_view Unquote(std::string_view value) {
-    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-                        value.back() == value.front();
-    return quoted ? value.substr(1, value.size() - 2) : value;
-}
 
 // One line of a text: its content is [begin, end); next is where the line after its
 // line break (CR LF, LF or CR) begins.
@@ -66,11 +56,11 @@ LineInfo Classify(std::string_view text, const Line& line) {
     if (content[lead] == '[') {
         const std::size_t close = content.rfind(']');
         if (close == std::string_view::npos) return {};
-        return {LineKind::Section, Trim(content.substr(lead + 1, close - lead - 1)), 0};
+        return {LineKind::Section, common::TrimBlanks(content.substr(lead + 1, close - lead - 1)), 0};
     }
     const std::size_t equals = content.find('=');
     if (equals == std::string_view::npos) return {};
-    return {LineKind::Key, Trim(content.substr(0, equals)), line.begin + equals + 1};
+    return {LineKind::Key, common::TrimBlanks(content.substr(0, equals)), line.begin + equals + 1};
 }
 
 struct Location {
@@ -85,8 +75,8 @@ struct Location {
 // last key line of that section, or after its header when it has no keys, so blank
 // lines and comments that precede the next section stay in front of it.
 Location Locate(std::string_view text, std::string_view section, std::string_view key, bool findKey = true) {
-    section = Trim(section);
-    key = Trim(key);
+    section = common::TrimBlanks(section);
+    key = common::TrimBlanks(key);
     Location at;
     for (std::size_t pos = 0; pos < text.size();) {
         const Line line = LineAt(text, pos);
@@ -166,17 +156,23 @@ std::string WithKeyLine(std::string_view text, const Location& at, std::string_v
     const std::size_t insertAt = at.sectionFound ? at.insertAt : text.size();
     std::string lines;
     if (insertAt > 0 && !IsLineBreak(text[insertAt - 1])) lines += kNewLine;  // a last line without its break
-    if (!at.sectionFound) lines.append("[").append(Trim(section)).append("]").append(kNewLine);
-    lines.append(Trim(key)).append("=").append(value).append(kNewLine);
+    if (!at.sectionFound) lines.append("[").append(common::TrimBlanks(section)).append("]").append(kNewLine);
+    lines.append(common::TrimBlanks(key)).append("=").append(value).append(kNewLine);
     return result.insert(insertAt, lines);
 }
 
 }  // namespace
 
+std::string_view UnquoteValue(std::string_view value) {
+    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                        value.back() == value.front();
+    return quoted ? value.substr(1, value.size() - 2) : value;
+}
+
 std::optional<std::string> FindProfileValue(std::string_view text, std::string_view section, std::string_view key) {
     const Location at = Locate(text, section, key);
     if (!at.keyFound) return std::nullopt;
-    return std::string(Unquote(Trim(text.substr(at.valueBegin, at.valueEnd - at.valueBegin))));
+    return std::string(UnquoteValue(common::TrimBlanks(text.substr(at.valueBegin, at.valueEnd - at.valueBegin))));
 }
 
 std::string WithProfileValue(std::string_view text, std::string_view section, std::string_view key,
@@ -211,7 +207,7 @@ ProfileIndex::ProfileIndex(std::string text) : text_(std::move(text)) {
 }
 
 std::optional<std::string> ProfileIndex::Find(std::string_view section, std::string_view key) const {
-    const auto found = sections_.find(common::LowerCase(Trim(section)));
+    const auto found = sections_.find(common::LowerCase(common::TrimBlanks(section)));
     if (found == sections_.end()) return std::nullopt;
     const auto [begin, end] = found->second;
     return FindProfileValue(std::string_view(text_).substr(begin, end - begin), section, key);

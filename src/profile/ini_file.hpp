@@ -36,6 +36,10 @@ public:
     using common::Error::Error;
 };
 
+// A value without the quotation marks (" or ') that enclose it, when both ends
+// have the same one.
+std::string_view UnquoteValue(std::string_view value);
+
 // The value of key in section of profile text, as the profile reader gives it (blanks
 // and enclosing quotes removed, not yet cut to a reader's buffer); nothing when the
 // section or the key is missing.

@@ -1,26 +1,24 @@
 #include "uninstall/command_line.hpp"
 
+#include <algorithm>
+
+#include "common/strings.hpp"
+
 namespace instalator::uninstall {
 namespace {
 
 constexpr std::string_view kBlanks = " \t";
 
-std::string_view Trim(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
-
 }  // namespace
 
 std::string Argument(std::string_view text) {
-    text = Trim(text);
+    text = common::TrimBlanks(text);
     if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
     return std::string(text);
 }
 
 SplitCommand Split(std::string_view command) {
-    command = Trim(command);
+    command = common::TrimBlanks(command);
     std::size_t end = 0;
     if (!command.empty() && command.front() == '"') {
         const std::size_t close = command.find('"', 1);

@@ -1,25 +1,10 @@
 #include "script_view.hpp"
 
+#include "common/strings.hpp"
 #include "common/text.hpp"
+#include "profile/ini_file.hpp"
 
 namespace instalator::respack {
-namespace {
-
-constexpr std::string_view kBlanks = " \t";
-
-std::string_view Trim(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
-
-std::string_view Unquote(std::string_view value) {
-    const bool quoted =
-        value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
-    return quoted ? value.substr(1, value.size() - 2) : value;
-}
-
-}  // namespace
 
 ScriptView::ScriptView(std::string_view text) {
     int number = 0;
@@ -34,7 +19,7 @@ ScriptView::ScriptView(std::string_view text) {
         ++number;
         lines_.push_back({std::string(text.substr(begin, pos - begin)), -1});
 
-        const std::string_view line = Trim(content);
+        const std::string_view line = common::TrimBlanks(content);
         if (line.empty() || line.front() == ';') continue;
         if (line.front() == '[') {
             const std::size_t close = line.rfind(']');
@@ -42,7 +27,7 @@ ScriptView::ScriptView(std::string_view text) {
                 stray_.push_back({number, std::string(line)});
                 continue;
             }
-            sections_.push_back({std::string(Trim(line.substr(1, close - 1))), number, {}});
+            sections_.push_back({std::string(common::TrimBlanks(line.substr(1, close - 1))), number, {}});
             lines_.back().section = static_cast<int>(sections_.size() - 1);
             continue;
         }
@@ -51,15 +36,15 @@ ScriptView::ScriptView(std::string_view text) {
             stray_.push_back({number, std::string(line)});
             continue;
         }
-        const std::string_view raw = Trim(line.substr(equals + 1));
+        const std::string_view raw = common::TrimBlanks(line.substr(equals + 1));
         sections_.back().keys.push_back(
-            {std::string(Trim(line.substr(0, equals))), std::string(Unquote(raw)), std::string(raw), number});
+            {std::string(common::TrimBlanks(line.substr(0, equals))), std::string(profile::UnquoteValue(raw)), std::string(raw), number});
     }
 
 }
 
 const ScriptSection* ScriptView::Find(std::string_view section) const {
-    section = Trim(section);
+    section = common::TrimBlanks(section);
     for (const ScriptSection& s : sections_) {
         if (common::SameText(s.name, section)) return &s;
     }
@@ -69,7 +54,7 @@ const ScriptSection* ScriptView::Find(std::string_view section) const {
 const ScriptKey* ScriptView::Find(std::string_view section, std::string_view key) const {
     const ScriptSection* s = Find(section);
     if (s == nullptr) return nullptr;
-    key = Trim(key);
+    key = common::TrimBlanks(key);
     for (const ScriptKey& k : s->keys) {
         if (common::SameText(k.name, key)) return &k;
     }
