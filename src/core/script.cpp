@@ -4,14 +4,6 @@
 #include "common/text.hpp"
 
 namespace instalator::core {
-namespace {
-
-constexpr std::string_view kApplication = "Application";
-constexpr std::string_view kResources = "Resources";
-constexpr std::string_view kSplash = "Splash";
-constexpr std::string_view kInstallReg = "InstallReg";
-
-}  // namespace
 
 std::string ItemKey(std::int32_t number, std::string_view suffix) {
     std::string key("Item");

@@ -12,6 +12,12 @@
 
 namespace instalator::core {
 
+// The sections of the script with fixed names.
+inline constexpr std::string_view kApplication = "Application";
+inline constexpr std::string_view kResources = "Resources";
+inline constexpr std::string_view kSplash = "Splash";
+inline constexpr std::string_view kInstallReg = "InstallReg";
+
 // The product title when the script names none.
 inline constexpr std::string_view kDefaultTitle = "Quill07";
 // The target directory when the script names none.

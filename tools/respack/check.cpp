@@ -24,10 +24,10 @@
 namespace instalator::respack {
 namespace {
 
-constexpr std::string_view kApplication = "Application";
-constexpr std::string_view kResources = "Resources";
-constexpr std::string_view kSplash = "Splash";
-constexpr std::string_view kInstallReg = "InstallReg";
+using core::kApplication;
+using core::kInstallReg;
+using core::kResources;
+using core::kSplash;
 constexpr std::string_view kStartupPictures[] = {"Splash1.bmp", "setup2.bmp"};
 
 std::string Backslashes(std::string_view path) {

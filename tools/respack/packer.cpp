@@ -79,6 +79,20 @@ std::int64_t Layout(const std::vector<VolumeEntry>& entries, const CatalogueStre
     return size;
 }
 
+// Packs file i of sources into a stream file of the scratch directory; a failure is
+// kept with the file (to be thrown in order later) and gives false.
+bool PackAt(platform::FileSystem& fs, const std::vector<std::string>& sources, const std::string& scratchDir,
+            std::size_t i, std::vector<PackedFile>& packed) {
+    try {
+        packed[i] = PackOne(fs, sources[i], scratchDir + "stream" + std::to_string(i) + ".lzh");
+        return true;
+    } catch (...) {
+        packed[i].source = sources[i];
+        packed[i].failure = std::current_exception();
+        return false;
+    }
+}
+
 }  // namespace
 
 #if defined(_GLIBCXX_HAS_GTHREADS)
@@ -97,12 +111,9 @@ std::vector<PackedFile> PackFiles(platform::FileSystem& fs, const std::vector<st
 
     auto work = [&] {
         for (std::size_t i = next++; i < firstFailed; i = next++) {
-            try {
-                packed[i] = PackOne(fs, sources[i], scratchDir + "stream" + std::to_string(i) + ".lzh");
+            if (PackAt(fs, sources, scratchDir, i, packed)) {
                 done += packed[i].unpackedSize;
-            } catch (...) {
-                packed[i].source = sources[i];
-                packed[i].failure = std::current_exception();
+            } else {
                 // Files after a failed one are not started; those before it all are.
                 for (std::size_t seen = firstFailed; i < seen && !firstFailed.compare_exchange_weak(seen, i);) {
                 }
@@ -148,14 +159,8 @@ std::vector<PackedFile> PackFiles(platform::FileSystem& fs, const std::vector<st
     std::vector<PackedFile> packed(sources.size());
     std::int64_t done = 0;
     for (std::size_t i = 0; i < sources.size(); ++i) {
-        try {
-            packed[i] = PackOne(fs, sources[i], scratchDir + "stream" + std::to_string(i) + ".lzh");
-            done += packed[i].unpackedSize;
-        } catch (...) {
-            packed[i].source = sources[i];
-            packed[i].failure = std::current_exception();
-            break;  // files after a failed one are not started
-        }
+        if (!PackAt(fs, sources, scratchDir, i, packed)) break;  // files after a failed one are not started
+        done += packed[i].unpackedSize;
         if (progress) progress(done);
     }
     return packed;
