@@ -19,6 +19,19 @@ std::string ProgramsFolder(platform::Registry& registry) {
     return explorer.ReadText("Shell Folders", "Programs", "");
 }
 
-Installer::Installer(platform::Platform& machine) : Machine(machine), App(machine.ui), TempDir(TempDirOf(machine)) {}
+Installer::Installer(platform::Platform& machine)
+    : Machine(machine), App(machine.ui), TempDir(TempDirOf(machine)), Report(App) {}
+
+void Installer::EndWith(ExitCode code, std::u8string_view label, std::string_view detail) {
+    if (!label.empty() || !detail.empty()) Report.Note(label, detail);
+    Report.SetOutcome(code);
+    EndInstaller();
+}
+
+void Installer::EndWithMessage(ExitCode code, const std::string& text) {
+    Report.SetOutcome(code);
+    if (!Report.Silent()) App.ShowMessage(text);
+    EndWith(code, {}, text);
+}
 
 }  // namespace instalator::core

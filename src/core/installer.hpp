@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/run_report.hpp"
 #include "profile/ini_file.hpp"
 #include "package/catalogue.hpp"
 #include "package/resource.hpp"
@@ -116,12 +117,20 @@ public:
     // What the first tick of the main window's timer runs: the whole installation,
     // which ends the installer and never returns.
     std::function<void(Installer&)> Sequence;
+    // The command line's switches, the exit code and the log of a reporting run.
+    RunReport Report;
     // Declared last: the windows go before the application they belong to.
     core::Windows Windows;
 
     // Ends the message loop and the process at once with exit code 0. Nothing after
     // it runs; nothing done so far is undone.
     [[noreturn]] void EndInstaller() { App.EndInstaller(); }
+    // Ends the run with code as its outcome, noting label and detail (cp1250) in the
+    // log first when there is a label.
+    [[noreturn]] void EndWith(ExitCode code, std::u8string_view label = {}, std::string_view detail = {});
+    // Tells the user text in the plain message box (a silent run only notes it) and
+    // ends the run with code as its outcome.
+    [[noreturn]] void EndWithMessage(ExitCode code, const std::string& text);
 };
 
 }  // namespace instalator::core

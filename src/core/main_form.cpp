@@ -109,8 +109,7 @@ void TMain::FormCreate() {
     state.SetupPackage = std::make_unique<package::TResourceClass>(run_.Machine.files, run_.TempDir);
     state.SourceDir = SourceDirOf(run_.Machine.system.ExecutablePath());
     if (!state.SetupPackage->OpenPackage(state.SourceDir + "Setup1.res")) {
-        run_.App.ShowMessage(common::Cp1250(u8"Brak plików w pakiecie instalacyjnym !"));
-        run_.EndInstaller();
+        run_.EndWithMessage(ExitCode::PackageFault, common::Cp1250(u8"Brak plików w pakiecie instalacyjnym !"));
     }
     state.ScriptFileName = state.SetupPackage->ExtractToTemp("Setup.lst");
     state.ScriptIni = std::make_unique<profile::TIniFile>(run_.Machine.files, state.ScriptFileName);

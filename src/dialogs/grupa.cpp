@@ -49,10 +49,11 @@ TGrupa::TGrupa(core::Installer& run)
 
 void TGrupa::AskGroup() {
     profile::TIniFile& script = *run_.State.ScriptIni;
-    GRP.SetText(core::ScriptGroup(script));
-    ShowModal();
+    GRP.SetText(run_.Report.Options().group.value_or(core::ScriptGroup(script)));
+    if (!run_.Report.Silent()) ShowModal();
     core::WriteScriptGroup(script, GRP.Text());
     run_.State.Group = core::ScriptGroup(script);
+    run_.Report.Note(u8"Grupa programu: ", run_.State.Group);
 }
 
 void TGrupa::FormShow() {

@@ -21,8 +21,9 @@ public:
     platform::ComboBox GRP;
     platform::BitmapButton BitBtn2;
 
-    // Proposes the script's Group, shows the dialog until it closes, writes a
-    // non-empty choice into the script copy and makes the script's Group the run's.
+    // Proposes the script's Group (or the one of /G=), shows the dialog until it
+    // closes (not in a silent run), writes a non-empty choice into the script copy
+    // and makes the script's Group the run's.
     void AskGroup();
     // Lists the existing group folders of the Start menu's Programs folder.
     void FormShow();

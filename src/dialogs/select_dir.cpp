@@ -1,5 +1,7 @@
 #include "dialogs/select_dir.hpp"
 
+#include <optional>
+
 #include "common/errors.hpp"
 #include "common/strings.hpp"
 #include "common/text.hpp"
@@ -50,8 +52,26 @@ bool IsExistingDirectory(platform::System& system, const std::string& path) {
 }
 
 void TSelectDirectory::AskTarget() {
-    ShowModal();
+    if (const std::optional<std::string>& chosen = run_.Report.Options().targetDir) SelectedDir.SetText(*chosen);
+    if (run_.Report.Silent()) {
+        TakeTarget();
+    } else {
+        ShowModal();
+    }
     run_.State.TargetDir = SelectedDir.Text();
+    run_.Report.Note(u8"Katalog docelowy: ", run_.State.TargetDir);
+}
+
+void TSelectDirectory::TakeTarget() {
+    if (common::RightText(SelectedDir.Text(), 1) != "\\") SelectedDir.SetText(SelectedDir.Text() + "\\");
+    const std::string target = SelectedDir.Text();
+    platform::System& system = run_.Machine.system;
+    if (IsExistingDirectory(system, target)) return;
+    platform::MakePath(run_.Machine.files, target);
+    if (!IsExistingDirectory(system, target)) {
+        run_.EndWith(core::ExitCode::TargetNotCreated, u8"Nie można utworzyć katalogu docelowego ", target);
+    }
+    run_.Report.Note(u8"Utworzono katalog ", target);
 }
 
 void TSelectDirectory::FormCreate() { SelectedDir.SetText(core::ScriptTargetDir(*run_.State.ScriptIni)); }

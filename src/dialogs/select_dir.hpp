@@ -25,8 +25,12 @@ public:
     platform::BitmapButton BitBtn2;
 
     // Shows the dialog until it closes and makes the directory in the field the
-    // run's target directory.
+    // run's target directory. /D= puts its directory in the field first; a silent run
+    // takes the field's directory without showing the dialog (TakeTarget).
     void AskTarget();
+    // Makes the field's text end with "\" and creates the directory when it is
+    // missing; ends the run (the target cannot be created) when that fails.
+    void TakeTarget();
     // Proposes [Application] TargetDir of the script.
     void FormCreate();
     // "&Instaluj" (and Enter in the field): makes the text end with "\", offers to

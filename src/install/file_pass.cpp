@@ -25,21 +25,28 @@ std::string WithBackslash(std::string path) {
     return path;
 }
 
-// Opens volume b, asking for the next diskette while it is missing.
+// Opens volume b, asking for the next diskette while it is missing. A silent run
+// has no one to insert it and ends.
 void OpenVolume(core::Installer& run, package::TResourceClass& volume, std::int32_t b) {
     const profile::TIniFile& script = *run.State.ScriptIni;
+    // The volume's name is read again for every attempt: the script may change while
+    // the prompt is up.
     while (!volume.OpenPackage(run.State.SourceDir + core::VolumeName(script, b))) {
+        if (run.Report.Silent()) {
+            run.EndWith(core::ExitCode::PackageFault, u8"Brak pakietu instalacyjnego ",
+                        run.State.SourceDir + core::VolumeName(script, b));
+        }
         const int answer = run.App.MessageBox(common::Cp1250(u8"Proszę włożyć kolejną dyskietkę..."),
                                               "Kolejna dyskietka", platform::kMbOkCancel);
         if (answer == platform::kIdOk || !dialogs::ConfirmAbort(run)) continue;
-        run.App.ShowMessage(common::Cp1250(u8"Brak plików w pakiecie instalacyjnym !"));
-        run.EndInstaller();
+        run.EndWithMessage(core::ExitCode::PackageFault, common::Cp1250(u8"Brak plików w pakiecie instalacyjnym !"));
     }
 }
 
 // Puts the picture entry name of the start-up package into the picture window and
-// shows it at the main window's upper left.
+// shows it at the main window's upper left; a silent run shows no window.
 void ShowPicture(core::Installer& run, const std::string& name) {
+    if (run.Report.Silent()) return;
     const core::TMain& main = *run.Windows.Main;
     dialogs::TInformations& window = *run.Windows.Informations;
     const std::string path = run.State.SetupPackage->ExtractToTemp(name);
@@ -94,6 +101,8 @@ void InstallItem(core::Installer& run, package::TResourceClass& volume, std::int
     const package::TResourceEntry entry = volume.FindEntry(common::FileNamePart(destPath));
     if (ShouldInstall(run, script, b, destPath, entry.FileVersion)) {
         InstallFile(run, core::VolumeName(script, b), destPath, item.Reg == 1);
+    } else {
+        run.Report.Note(u8"Pozostawiono istniejący plik ", destPath);
     }
     AddBytesDone(run.State, entry.UnpackedSize);
 }

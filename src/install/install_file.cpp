@@ -55,10 +55,10 @@ std::string PutInPlace(core::Installer& run, const std::string& copy, const std:
 // The package is damaged: the user is told which file of which volume, and the run
 // ends with the destination as it was.
 [[noreturn]] void EndOnDamage(core::Installer& run, const std::string& volumeName, const std::string& label) {
-    run.App.ShowMessage(common::Cp1250(u8"Pakiet instalacyjny \"") + volumeName +
-                        common::Cp1250(u8"\" jest uszkodzony: nie można poprawnie rozpakować pliku \"") + label +
-                        common::Cp1250(u8"\". Instalacja zostanie przerwana."));
-    run.EndInstaller();
+    run.EndWithMessage(core::ExitCode::PackageFault,
+                       common::Cp1250(u8"Pakiet instalacyjny \"") + volumeName +
+                           common::Cp1250(u8"\" jest uszkodzony: nie można poprawnie rozpakować pliku \"") + label +
+                           common::Cp1250(u8"\". Instalacja zostanie przerwana."));
 }
 
 struct Attempt {
@@ -125,14 +125,30 @@ Attempt Unpack(core::Installer& run, const std::string& volumeName, const std::s
     return {false, PutInPlace(run, copy, destPath)};
 }
 
-// The write-error box; true when another attempt is to be made.
-bool AskRetry(core::Installer& run, const std::string& label) {
+// The write-error box; true when another attempt is to be made. A silent run has no
+// one to free the disk and ends.
+bool AskRetry(core::Installer& run, const std::string& label, const std::string& destPath) {
+    run.Report.Note(u8"Błąd zapisu pliku ", destPath);
+    if (run.Report.Silent()) run.EndWith(core::ExitCode::WriteFailure);
     const std::string text = common::Cp1250(u8"Błąd podczas kopiowania pliku ") + '"' + label + "\" ?";
     const int answer = run.App.MessageBox(text, common::Cp1250(u8"Błąd I/O"), platform::kMbAbortRetryIgnore);
     if (answer == platform::kIdRetry) return true;
     if (answer != platform::kIdAbort) return false;  // Ignore: the destination stays as it was
-    if (dialogs::ConfirmAbort(run)) run.EndInstaller();
+    if (dialogs::ConfirmAbort(run)) run.EndWith(core::ExitCode::WriteFailure);
     return true;
+}
+
+void NoteAttempt(core::Installer& run, const Attempt& attempt, const std::string& destPath) {
+    if (attempt.failed) {
+        run.Report.Note(u8"Pominięto po błędzie zapisu ", destPath);
+    } else if (!attempt.path) {
+        run.Report.Note(u8"Brak pliku w pakiecie: ", destPath);
+    } else if (*attempt.path != destPath) {
+        run.Report.Note(u8"Plik w użyciu: ", destPath + "; nowa kopia " + *attempt.path,
+                        u8" zastąpi go po ponownym uruchomieniu systemu");
+    } else {
+        run.Report.Note(u8"Zapisano ", destPath);
+    }
 }
 
 }  // namespace
@@ -165,7 +181,8 @@ void InstallFile(core::Installer& run, const std::string& volumeName, const std:
     run.Windows.Copying->NowCoping.SetText(label);
 
     Attempt attempt = Unpack(run, volumeName, label, destPath);
-    while (attempt.failed && AskRetry(run, label)) attempt = Unpack(run, volumeName, label, destPath);
+    while (attempt.failed && AskRetry(run, label, destPath)) attempt = Unpack(run, volumeName, label, destPath);
+    NoteAttempt(run, attempt, destPath);
     const std::string path = attempt.path.value_or(destPath);
     if (!attempt.failed && (reg || IsLibrary(path))) system::AppendInstallReg(run, path);
 }

@@ -27,8 +27,9 @@ void Application::CreateForm(Form& form) {
 
 void Application::Forget(Form& form) { std::erase(forms_, &form); }
 
-void Application::Run() {
-    if (Form* main = MainForm()) main->Show();
+void Application::Run(bool hidden) {
+    Form* main = MainForm();
+    if (main != nullptr && !hidden) main->Show();
     ui_.RunMessageLoop();
 }
 
@@ -56,7 +57,7 @@ void Application::EndInstaller() {
             // The process ends anyway; what could not be undone stays.
         }
     }
-    ui_.EndProcess(CurrentEvent());
+    ui_.EndProcess(CurrentEvent(), exitCode_);
     // A backend whose EndProcess returns breaks its contract; nothing may run on.
     std::terminate();
 }
@@ -71,6 +72,7 @@ void Application::Dispatch(std::string_view where, const std::function<void()>& 
     try {
         handler();
     } catch (const std::exception& error) {
+        if (errorListener_) errorListener_(error.what());
         MessageBox(ErrorBoxText(error.what()), title_, kMbOk | kMbIconStop);
         EndInstaller();
     }
@@ -79,7 +81,7 @@ void Application::Dispatch(std::string_view where, const std::function<void()>& 
 std::string Application::CurrentEvent() const { return events_.empty() ? std::string() : events_.back(); }
 
 int Application::MessageBox(const std::string& text, const std::string& caption, unsigned style) {
-    const int answer = ui_.MessageBox(text, caption, style);
+    const int answer = boxAnswerer_ ? boxAnswerer_(text, caption, style) : ui_.MessageBox(text, caption, style);
     EndIfTerminated();
     return answer;
 }

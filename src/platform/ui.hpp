@@ -84,9 +84,9 @@ public:
     // Handles messages until QuitMessageLoop; returns at once when it was asked before.
     virtual void RunMessageLoop() = 0;
     virtual void QuitMessageLoop() = 0;
-    // Stops the message loop and ends the process at once with exit code 0; where
-    // names the event that was running (for the headless record).
-    [[noreturn]] virtual void EndProcess(const std::string& where) = 0;
+    // Stops the message loop and ends the process at once with exitCode; where names
+    // the event that was running (for the headless record).
+    [[noreturn]] virtual void EndProcess(const std::string& where, int exitCode) = 0;
 
     // A message box owned by the application, every window disabled while it is open;
     // style is a set of kMb* values, the result one of the kId* values.

@@ -37,13 +37,30 @@ char FirstChar(const std::string& text) { return text.empty() ? '\0' : text.fron
 // Asks the space question when the drive of letter has too little room for needed.
 void CheckDrive(Installer& run, char letter, std::int32_t needed) {
     const std::string root = std::string(1, letter) + ":\\";
-    if (!SpaceIsShort(run.Machine.system.FreeDiskSpace(root), needed)) return;
+    const std::optional<std::int64_t> free = run.Machine.system.FreeDiskSpace(root);
+    if (!SpaceIsShort(free, needed)) return;
+    run.Report.Note(u8"Za mało wolnego miejsca na dysku ",
+                    root + ": " + (free ? std::to_string(*free) : "?") + " / " +
+                        std::to_string(std::int64_t{needed} + kSpaceMargin),
+                    u8" bajtów (wolne / potrzebne)");
+    if (run.Report.Silent()) {
+        if (!run.Report.Options().force) run.EndWith(core::ExitCode::NoSpace);
+        run.Report.Note(u8"Instalacja trwa dalej (/FORCE)");
+        return;
+    }
     const std::string question = common::Cp1250(
         u8"Na Twoim dysku jest niestety za mało wolnego miejsca. Kontunuuować  instalację programu ?");
-    if (AskYesNo(run, question) == platform::kIdNo) run.EndInstaller();
+    if (AskYesNo(run, question) == platform::kIdNo) run.EndWith(core::ExitCode::NoSpace);
 }
 
-void ShowStatus(Installer& run, std::u8string_view text) { run.Windows.MessageR->ShowStatus(common::Cp1250(text)); }
+// The status window; a silent run shows no window.
+void ShowStatus(Installer& run, std::u8string_view text) {
+    if (!run.Report.Silent()) run.Windows.MessageR->ShowStatus(common::Cp1250(text));
+}
+
+void HideStatus(Installer& run) {
+    if (!run.Report.Silent()) run.Windows.MessageR->HideStatus();
+}
 
 void CheckSpace(Installer& run) {
     InstallerState& state = run.State;
@@ -53,7 +70,7 @@ void CheckSpace(Installer& run) {
     state.TotalSpaceNeeded = static_cast<std::int32_t>(static_cast<std::uint32_t>(state.WinSpaceNeeded) +
                                                        static_cast<std::uint32_t>(state.PrgSpaceNeeded));
     CheckDiskSpace(run);
-    run.Windows.MessageR->HideStatus();
+    HideStatus(run);
 }
 
 platform::Image LoadPicture(Installer& run, const std::string& entry) {
@@ -84,12 +101,12 @@ void RegisterAndLink(Installer& run) {
     if (core::InstallRegCount(*run.State.ScriptIni) != 0) {
         ShowStatus(run, u8"Instalator uaktualnia elementy rejestru...");
         system::ProcessInstallReg(run);
-        run.Windows.MessageR->HideStatus();
+        HideStatus(run);
     }
     if (run.State.ShortCutCount != 0) {
         ShowStatus(run, u8"Instalator instaluje ikony ...");
         system::InstallIcons(run);
-        run.Windows.MessageR->HideStatus();
+        HideStatus(run);
     }
 }
 
@@ -129,18 +146,22 @@ void CheckDiskSpace(Installer& run) {
 
 void Timer1Timer(Installer& run) {
     Windows& windows = run.Windows;
+    const bool silent = run.Report.Silent();
     windows.Main->Timer1.SetEnabled(false);
-    windows.MakeSure->ShowModal();
+    if (!silent) windows.MakeSure->ShowModal();
     windows.SelectDirectory->AskTarget();
     windows.Grupa->AskGroup();
     CheckSpace(run);
-    ShowCopyWindows(run);
+    if (!silent) ShowCopyWindows(run);
     install::InstallResources(run);
     windows.Copying->Close();
     windows.Informations->Close();
     RegisterAndLink(run);
-    if (run.State.RestartNeeded) windows.RestartME->ShowModal();
-    windows.Finish->ShowModal();
+    run.Report.SetOutcome(run.State.RestartNeeded ? core::ExitCode::RestartNeeded : core::ExitCode::Success);
+    if (!silent) {
+        if (run.State.RestartNeeded && !run.Report.Options().noRestart) windows.RestartME->ShowModal();
+        windows.Finish->ShowModal();
+    }
     run.EndInstaller();
 }
 

@@ -13,7 +13,9 @@ void ProcessInstallReg(core::Installer& run) {
 // The outcome matters to nobody here: a component that does not register leaves the
 // installed files as they are, and the installation goes on.
 void RegisterLibrary(core::Installer& run, const std::string& libraryPath) {
-    run.Machine.shell.RegisterLibrary(libraryPath);
+    const platform::Registration result = run.Machine.shell.RegisterLibrary(libraryPath);
+    const bool done = result.outcome == platform::Registration::Outcome::Registered;
+    run.Report.Note(done ? u8"Zarejestrowano " : u8"Nie zarejestrowano ", libraryPath);
 }
 
 void AppendInstallReg(core::Installer& run, const std::string& libraryPath) {

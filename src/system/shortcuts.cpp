@@ -42,6 +42,7 @@ void CreateShortCut(core::Installer& run, const std::string& group, const std::s
     const std::string linkPath = groupFolder + "\\" + linkName;
     link->Save(linkPath);
     LogShortCut(run, linkPath, groupFolder);
+    run.Report.Note(u8"Skrót ", linkPath + " -> " + target + (arguments.empty() ? "" : " " + arguments));
 }
 
 }  // namespace instalator::system

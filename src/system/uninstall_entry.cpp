@@ -27,8 +27,12 @@ void RegisterUninstaller(core::Installer& run) {
     registry.SetRoot(platform::RootKey::LocalMachine);
     // When the key cannot be opened, the write below reports the subkey it could not create.
     registry.OpenKey(kUninstallKey, true);
+    const std::string command = CommandWord(uninstaller) + " " + CommandWord(logPath);
     registry.WriteText(kUninstallSubKey, "DisplayName", run.State.Title);
-    registry.WriteText(kUninstallSubKey, "UnInstallString", CommandWord(uninstaller) + " " + CommandWord(logPath));
+    registry.WriteText(kUninstallSubKey, "UnInstallString", command);
+    const std::string key = std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKey + "\\" + kUninstallSubKey + ": ";
+    run.Report.Note(u8"Rejestr ", key + "DisplayName = " + run.State.Title);
+    run.Report.Note(u8"Rejestr ", key + "UnInstallString = " + command);
 }
 
 }  // namespace instalator::system

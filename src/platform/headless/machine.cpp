@@ -10,7 +10,7 @@ RunOutcome HeadlessMachine::Run(const std::function<int(Platform&)>& entry) {
         outcome.exitCode = entry(platform);
     } catch (const InstallerEnded& ended) {
         outcome.end = RunOutcome::End::EndInstaller;
-        outcome.exitCode = 0;
+        outcome.exitCode = ended.exitCode;
         outcome.where = ended.where;
     } catch (const ScriptFailure& failure) {
         throw HeadlessRunError(failure.message);

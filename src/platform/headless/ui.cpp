@@ -225,9 +225,9 @@ void HeadlessUi::RunMessageLoop() {
     }
 }
 
-void HeadlessUi::EndProcess(const std::string& where) {
+void HeadlessUi::EndProcess(const std::string& where, int exitCode) {
     quit_ = true;
-    throw InstallerEnded{where};
+    throw InstallerEnded{where, exitCode};
 }
 
 int HeadlessUi::MessageBox(const std::string& text, const std::string& caption, unsigned style) {

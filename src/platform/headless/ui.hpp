@@ -78,6 +78,7 @@ struct ScriptFailure {
 // The installer ended through EndInstaller; where is the event that was running.
 struct InstallerEnded {
     std::string where;
+    int exitCode = 0;
 };
 
 struct ControlSnapshot {
@@ -157,7 +158,7 @@ public:
     void QuitMessageLoop() override { quit_ = true; }
     // A new process starts on the machine: its message loop has not been asked to end.
     void StartProcess() { quit_ = false; }
-    [[noreturn]] void EndProcess(const std::string& where) override;
+    [[noreturn]] void EndProcess(const std::string& where, int exitCode) override;
     int MessageBox(const std::string& text, const std::string& caption, unsigned style) override;
     std::optional<std::string> BrowseForFolder(const std::string& startFolder) override;
     Size ScreenSize() override { return screen_; }

@@ -229,10 +229,10 @@ void Win32Ui::QuitMessageLoop() {
     ::PostQuitMessage(0);
 }
 
-void Win32Ui::EndProcess(const std::string&) {
+void Win32Ui::EndProcess(const std::string&, int exitCode) {
     ::PostQuitMessage(0);
     ::CoUninitialize();
-    ::ExitProcess(0);
+    ::ExitProcess(static_cast<UINT>(exitCode));
 }
 
 HWND Win32Ui::DialogOwner() const {

@@ -67,7 +67,7 @@ public:
     void ProcessMessages() override;
     void RunMessageLoop() override;
     void QuitMessageLoop() override;
-    [[noreturn]] void EndProcess(const std::string& where) override;
+    [[noreturn]] void EndProcess(const std::string& where, int exitCode) override;
     int MessageBox(const std::string& text, const std::string& caption, unsigned style) override;
     std::optional<std::string> BrowseForFolder(const std::string& startFolder) override;
     Size ScreenSize() override;
