@@ -137,5 +137,8 @@ numbered label_check
 . "$here/two_volumes.sh"
 # Then the real uninstaller, started as the uninstall entry says, removes the demo.
 . "$here/uninstall.sh"
+# Unattended: a silent installation, two failures with their codes, a silent removal,
+# then the same with the windows managed by the window manager (the last scenario).
+. "$here/unattended.sh"
 
 exit $status

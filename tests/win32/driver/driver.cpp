@@ -10,6 +10,10 @@
 //   driver clickwhen PATH CAPTION TEXT [MS]
 //                                     waits until the file PATH holds a byte, then
 //                                     clicks as click does, within milliseconds
+//   driver watch EXE PATH [MS]        until the file PATH exists, looks every
+//                                     millisecond for visible top-level windows of
+//                                     EXE and prints each one seen (once), between
+//                                     the lines "watching" and "watched"
 //   driver close CAPTION              asks that window to close
 //   driver hold PATH CAPTION [MS]     keeps PATH open without sharing (as a running
 //                                     program keeps its file) until a window CAPTION
@@ -26,6 +30,8 @@
 // in screen coordinates l,t,r,b, flags. A control line: depth, class, id, text, rect
 // relative to the top-level client area l,t,w,h, flags. Exit code 0 on success, 1
 // when the window or control is missing or the wait timed out, 2 for bad usage.
+
+#include <algorithm>
 
 #include <fcntl.h>
 #include <io.h>
@@ -259,6 +265,28 @@ int ClickWhen(const std::wstring& path, const std::wstring& caption, const std::
     return Click(caption, text);
 }
 
+int Watch(const std::wstring& program, const std::wstring& path, DWORD ms) {
+    const DWORD start = ::GetTickCount();
+    std::vector<HWND> seen;
+    std::printf("watching\n");
+    std::fflush(stdout);
+    while (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (::GetTickCount() - start > ms) {
+            std::fprintf(stderr, "\"%s\" did not appear\n", Utf8(path).c_str());
+            return 1;
+        }
+        for (HWND window : TopLevelWindows()) {
+            if (::_wcsicmp(ProgramOf(window).c_str(), program.c_str()) != 0) continue;
+            if (std::find(seen.begin(), seen.end(), window) != seen.end()) continue;
+            seen.push_back(window);
+            PrintWindow(window);
+        }
+        ::Sleep(1);
+    }
+    std::printf("watched\n");
+    return 0;
+}
+
 int Close(const std::wstring& caption) {
     HWND window = FindTopLevel(caption);
     if (window == nullptr) {
@@ -375,7 +403,7 @@ DWORD Milliseconds(int argc, wchar_t** argv, int index) {
 int Usage() {
     std::fprintf(stderr,
                  "usage: driver windows [EXE] | wait CAPTION [MS] | gone CAPTION [MS] | controls CAPTION |"
-                 " click CAPTION TEXT | clickwhen PATH CAPTION TEXT [MS] | close CAPTION | hold PATH CAPTION [MS] | link PATH |"
+                 " click CAPTION TEXT | clickwhen PATH CAPTION TEXT [MS] | watch EXE PATH [MS] | close CAPTION | hold PATH CAPTION [MS] | link PATH |"
                  " foreground EXE CLASS | errormode EXE\n");
     return 2;
 }
@@ -400,6 +428,8 @@ int wmain(int argc, wchar_t** argv) {
         status = Click(argv[2], argv[3]);
     else if (command == L"clickwhen" && argc > 4)
         status = ClickWhen(argv[2], argv[3], argv[4], Milliseconds(argc, argv, 5));
+    else if (command == L"watch" && argc > 3)
+        status = Watch(argv[2], argv[3], Milliseconds(argc, argv, 4));
     else if (command == L"close" && argc > 2)
         status = Close(argv[2]);
     else if (command == L"hold" && argc > 3)
