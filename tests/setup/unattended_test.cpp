@@ -171,6 +171,12 @@ TEST(UnattendedTest, EachOutcomeHasItsExitCode) {
         {"a target that cannot be made", u8"/S /D=C:\\BLOCK\\APP /LOG=C:\\setup.log",
          [](Product& p) { p.m.Write("C:\\BLOCK", "a file"); }, 5, nullptr, u8"C:\\APP\\App.exe",
          u8"Nie można utworzyć katalogu docelowego C:\\BLOCK\\APP\\"},
+        {"an error the default error box would show", u8"/S /LOG=C:\\setup.log",
+         [](Product& p) {
+             p.m.Write("C:\\APP\\Setup.uni", "");
+             p.m.machine.files.Lock("C:\\APP\\Setup.uni");
+         },
+         6, nullptr, u8"C:\\APP\\App.exe", u8"Błąd: Unable to write to C:\\APP\\Setup.uni"},
         {"an unknown switch", u8"/S /LOG=C:\\setup.log /QUIET", nullptr, 1, nullptr, u8"C:\\APP",
          u8"Nieznany przełącznik: /QUIET"},
     };
