@@ -204,7 +204,7 @@ TEST(UnattendedTest, EachOutcomeHasItsExitCode) {
 }
 
 // Through the dialogs, /LOG gives the exit codes too; without /S or /LOG every run
-// ends with 0, as it always has.
+// ends with 0, as it always has, unless the command line is refused.
 TEST(UnattendedTest, DialogRunsReportOnlyWithALog) {
     struct Case {
         const char* name;
@@ -225,6 +225,8 @@ TEST(UnattendedTest, DialogRunsReportOnlyWithALog) {
         {"no to the space question, logged", "/LOG=C:\\setup.log", spaceNo, 3, true},
         {"no to the space question", "", spaceNo, 0, true},
         {"installed into the directory of /D, logged", "/D=C:\\Inny katalog /LOG=C:\\setup.log", done, 0, false},
+        {"an unknown switch: a box, nothing installed", "/X", {Step::Answer(platform::kIdOk)}, 1, false},
+        {"the switches shown, nothing installed", "/?", {Step::Answer(platform::kIdOk)}, 0, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
