@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -172,6 +173,10 @@ public:
         bits_ = rest;
         count_ -= n;
     }
+    // The coming bits as they stand, without a refill: the first Ahead() of them are
+    // valid (Window() leaves at least kWindowBits).
+    std::uint64_t Bits() const { return bits_; }
+    int Ahead() const { return count_; }
     static constexpr int kWindowBits = 56;
     // True once a bit beyond the source's end has been consumed.
     bool Overrun() const { return count_ < padding_; }
@@ -283,17 +288,22 @@ public:
         const std::uint32_t depth = tag_[k] >> 8;
         const std::uint32_t first = tag_[k] & 0xFF;
         const SymbolCode code{bits | (first >> (kTableBits - depth)) << length, length + static_cast<int>(depth)};
-        if (!CountPath(below, below + length)) Climb(CountTop(table_[first].path.data(), kTableBits - depth));
+        if (!CountPath(below, below + length)) Climb(CountEntry(table_[first].path.data()));
         return code;
     }
 
     // Reads one symbol's code and counts the symbol. The table resolves the first bits
     // at once and hands over the positions passed; deeper bits go one node at a time.
+    // At least kTableBits bits must be ahead in the reader: Window() has been called
+    // since at most kWindowBits - kTableBits bits were consumed.
     template <class Reader>
     int Decode(Reader& in) {
         static_assert(Reader::kWindowBits >= 21, "a window holds the longest code");
+        assert(in.Ahead() >= static_cast<int>(kTableBits));
+        // The table is indexed with the bits at hand, which the last item left enough of
+        // (see Decoder), so that looking the entry up does not wait for the refill.
+        const Entry& entry = table_[in.Bits() >> (64 - kTableBits)];
         std::uint64_t window = in.Window();
-        const Entry& entry = table_[window >> (64 - kTableBits)];
         const std::uint32_t depth = entry.depth;
         std::uint32_t c = son_[entry.node];
         std::uint16_t* const end = path_.data() + path_.size();
@@ -313,7 +323,7 @@ public:
             Rebuild();
             Climb(parent_[symbol + kNodes]);
         } else if (!CountPath(step, end)) {
-            Climb(CountTop(entry.path.data(), kTableBits - depth));
+            Climb(CountEntry(entry.path.data()));
         }
         return symbol;
     }
@@ -328,9 +338,11 @@ private:
     // Tags below this one belong to positions above the table's last level.
     static constexpr std::uint16_t kLastLevelTag = kTableBits << 8;
 
-    struct Entry {
+    struct alignas(32) Entry {
         // path[kTableBits - i] is the position at depth i, up to the entry's depth; the
-        // root is last, so the positions passed read leaf first.
+        // root is last, so the positions passed read leaf first. Below a shorter code's
+        // leaf the path holds spare counters (kSpare), so that every entry's path is
+        // counted whole, in the same number of steps.
         std::array<std::uint16_t, kTableBits + 1> path;
         std::uint16_t node;   // the position at the entry's depth
         std::uint16_t depth;  // kTableBits, or the depth of a shorter code's leaf
@@ -363,6 +375,18 @@ private:
         ++freq_[kRoot];  // last on every path, and never out of order
         return 0;
     }
+    // Counts a whole entry's path like CountTop; the spare counters below a short code
+    // never move. A fixed number of steps, unrolled: no loop to predict.
+    std::uint32_t CountEntry(const std::uint16_t* path) {
+#pragma GCC unroll 8
+        for (std::uint32_t i = 0; i < kTableBits; ++i) {
+            const std::uint32_t n = path[i];
+            const std::uint32_t k = ++freq_[n];
+            if (k > freq_[n + 1]) [[unlikely]] return parent_[MoveUp(n, k)];
+        }
+        ++freq_[kRoot];
+        return 0;
+    }
     SymbolCode CodeThenRebuild(int symbol) {
         std::uint32_t bits = 0;
         int length = 0;
@@ -383,16 +407,20 @@ private:
                 const std::uint32_t k = ++freq_[c];
                 if (k > freq_[c + 1]) c = MoveUp(c, k);
                 c = parent_[c];
+            } else if (tag >= kLastLevelTag) [[likely]] {
+                c = CountEntry(table_[tag & 0xFF].path.data());  // c heads its entry's path
             } else {
                 c = CountTop(table_[tag & 0xFF].path.data(), kTableBits - (tag >> 8));
             }
         }
     }
     std::uint32_t LastBelow(std::uint32_t from, std::uint32_t k) const;
+    // An internal node's second child gets its parent too; a leaf's write goes to a
+    // scratch entry instead of a branch, as swaps mix leaves and internal nodes.
     void Link(std::uint32_t node, std::uint32_t child) {
         son_[node] = static_cast<std::uint16_t>(child);
         parent_[child] = static_cast<std::uint16_t>(node);
-        if (child < kNodes) parent_[child + 1] = static_cast<std::uint16_t>(node);
+        parent_[child < kNodes ? child + 1 : kParentScratch] = static_cast<std::uint16_t>(node);
     }
     // Node c's frequency has just become k and passed its successor's: swap c's subtree
     // with the last node of frequency k - 1 and return where c's subtree now is.
@@ -415,10 +443,17 @@ private:
     void FillTable();
 
     static constexpr std::uint32_t kScan = 16;
-    // freq_[kNodes] and after are sentinels above all, so that LastBelow can scan ahead.
-    std::array<std::uint16_t, kNodes + kScan> freq_;
+    // Spare counters for the unused start of a short code's entry path: one per level,
+    // each followed by a sentinel, so that counting one never moves anything (it wraps
+    // at 0xFFFF and never exceeds its sentinel) and no two steps wait on one counter.
+    static constexpr std::uint32_t kSpare = kNodes + kScan;
+    // freq_[kNodes] up to the spares are sentinels above all, so that LastBelow can scan
+    // ahead; the spare counters and their sentinels follow.
+    std::array<std::uint16_t, kSpare + 2 * kTableBits> freq_;
     std::array<std::uint16_t, kNodes> son_;
-    std::array<std::uint16_t, kNodes + kSymbols> parent_;  // node parents, then symbol leaves
+    // Node parents, then symbol leaves, then the scratch entry of Link.
+    static constexpr std::uint32_t kParentScratch = kNodes + kSymbols;
+    std::array<std::uint16_t, kParentScratch + 1> parent_;
     // Depth << 8 | first entry for the positions in the table, kUntagged for the others.
     std::array<std::uint16_t, kNodes> tag_;
     std::array<Entry, std::size_t{1} << kTableBits> table_;
@@ -441,7 +476,7 @@ inline std::uint32_t HuffmanModel::LastBelow(std::uint32_t from, std::uint32_t k
     const __m128i lowBelow = _mm_cmpeq_epi16(_mm_subs_epu16(low, limit), zero);
     const __m128i highBelow = _mm_cmpeq_epi16(_mm_subs_epu16(high, limit), zero);
     const auto mask = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(lowBelow, highBelow)));
-    count = static_cast<std::uint32_t>(std::countr_zero(~mask));  // never zero: bit 16 up are set
+    count = static_cast<std::uint32_t>(__builtin_ctz(~mask));  // never zero: bit 16 up are set
 #else
     count = 0;
     for (std::uint32_t i = 0; i < kScan; ++i) count += freq_[from + i] < k ? 1 : 0;
@@ -763,18 +798,34 @@ DecodeResult Decode(std::int32_t length, Source& source, Target& target, bool st
     // only a write can change.
     std::int64_t wanted = target.Full() ? 0 : length;
     std::uint8_t* out = block;
-    while (out - block < wanted) {
-        const int c = model.Decode(in);
-        if (c < 256) {
-            if (in.Overrun() && stopWhenExhausted) break;
-            *out++ = static_cast<std::uint8_t>(c);
-        } else {
-            const auto distance = static_cast<std::uint32_t>(DecodePosition(in)) + 1;
-            if (in.Overrun() && stopWhenExhausted) break;
-            const auto matched = static_cast<std::uint32_t>(c - 255 + kThreshold);
-            CopyMatch(out, distance, matched);
-            out += matched;
-        }
+    // Every item starts with a refilled window, whose first bits the next symbol's table
+    // look-up reads: a symbol's code takes at most 21 bits, a position 14.
+    static_assert(BitReader<Source>::kWindowBits - 21 >= static_cast<int>(HuffmanModel::kTableBits));
+    in.Window();
+    bool exhausted = false;
+    while (!exhausted && out - block < wanted) {
+        // Items go on until the wanted bytes are out or one passes the block's end, so
+        // that the loop over the items tests one pointer.
+        std::uint8_t* const stop = block + std::min<std::int64_t>(wanted, kBlockSize + 1);
+        do {
+            const int c = model.Decode(in);
+            if (c < 256) {
+                if (in.Overrun() && stopWhenExhausted) {
+                    exhausted = true;
+                    break;
+                }
+                *out++ = static_cast<std::uint8_t>(c);
+            } else {
+                const auto distance = static_cast<std::uint32_t>(DecodePosition(in)) + 1;
+                if (in.Overrun() && stopWhenExhausted) {
+                    exhausted = true;
+                    break;
+                }
+                const auto matched = static_cast<std::uint32_t>(c - 255 + kThreshold);
+                CopyMatch(out, distance, matched);
+                out += matched;
+            }
+        } while (out < stop);
         if (out > blockEnd) {
             target.Write(block, kBlockSize);
             written += static_cast<std::int64_t>(kBlockSize);
