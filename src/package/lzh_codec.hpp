@@ -133,13 +133,18 @@ private:
 
 // --- Bit input -----------------------------------------------------------------------
 
-// Eight bytes as a number, the first byte highest: it orders like the strings do.
-inline std::uint64_t LoadBig64(const std::uint8_t* p) {
+// Eight bytes as they lie in memory, and as a number with the first byte highest,
+// which orders like the strings do.
+inline std::uint64_t Load64(const std::uint8_t* p) {
     std::uint64_t v;
     std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline std::uint64_t BigEndian(std::uint64_t v) {
     if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
     return v;
 }
+inline std::uint64_t LoadBig64(const std::uint8_t* p) { return BigEndian(Load64(p)); }
 
 // Reads code bits most significant first from a source; past its end it supplies zero
 // bits and remembers that it did, so a caller can tell when decoding ran off the end.
@@ -523,7 +528,7 @@ private:
     // Both children of node in one load: the left one in the low half.
     std::uint32_t Children(std::uint32_t node) const {
         std::uint32_t both;
-        std::memcpy(&both, &links_[2 * node], sizeof both);
+        std::memcpy(&both, &links_[2 * std::size_t{node}], sizeof both);
         if constexpr (std::endian::native == std::endian::big) both = both >> 16 | both << 16;
         return both;
     }
@@ -556,25 +561,27 @@ inline std::uint32_t MatchFinder::CompareFrom9(const std::uint8_t* key, const st
     return kMaxMatch;
 }
 
-// Replaces the left side's values with the right side's when right is set, without a
-// branch: the side is a coin toss that a branch would mispredict half the time. x86-64
-// gets conditional moves, which GCC does not emit for this by itself (it branches on a
-// `?:` and needs three steps per value for a mask); other targets get the mask.
-inline void PickRight(bool right, std::uint32_t& node, std::uint32_t rightNode, std::uint64_t& text,
-                      std::uint64_t rightText, std::uint32_t& children, std::uint32_t rightChildren) {
+// Replaces the left side's values with the right side's when a > b, without a branch:
+// the side is a coin toss that a branch would mispredict half the time. x86-64 gets
+// conditional moves straight on the comparison's flags (GCC does not emit them for this
+// by itself: it branches on a `?:`, or goes through a bool and a test, three steps more
+// on the walk's chain of dependent steps); other targets get a mask.
+inline void PickRight(std::uint64_t a, std::uint64_t b, std::uint32_t& node, std::uint32_t rightNode,
+                      std::uint64_t& text, std::uint64_t rightText, std::uint32_t& children,
+                      std::uint32_t rightChildren) {
 #if defined(__x86_64__) && defined(__GNUC__)
-    asm("test %[right], %[right]\n\t"
-        "cmovne %[rightNode], %[node]\n\t"
-        "cmovne %[rightText], %[text]\n\t"
-        "cmovne %[rightChildren], %[children]"
+    asm("cmp %[b], %[a]\n\t"
+        "cmova %[rightNode], %[node]\n\t"
+        "cmova %[rightText], %[text]\n\t"
+        "cmova %[rightChildren], %[children]"
         : [node] "+r"(node), [text] "+r"(text), [children] "+r"(children)
         : [rightNode] "r"(rightNode), [rightText] "r"(rightText), [rightChildren] "r"(rightChildren),
-          [right] "r"(static_cast<std::uint32_t>(right))
+          [a] "r"(a), [b] "r"(b)
         : "cc");
 #else
-    const std::uint32_t pick = 0u - static_cast<std::uint32_t>(right);  // all ones for the right side
+    const std::uint32_t pick = 0u - static_cast<std::uint32_t>(a > b);  // all ones for the right side
     node ^= (node ^ rightNode) & pick;
-    text ^= (text ^ rightText) & (0 - static_cast<std::uint64_t>(right));
+    text ^= (text ^ rightText) & (0 - static_cast<std::uint64_t>(a > b));
     children ^= (children ^ rightChildren) & pick;
 #endif
 }
@@ -583,53 +590,67 @@ inline void PickRight(bool right, std::uint32_t& node, std::uint32_t rightNode, 
 // equally long ones, the nearest; r is hung in where the walk ends. A match of the
 // full 60 bytes ends the walk, and r replaces that node.
 //
-// The walk is the encoder's hot loop and a chain of dependent loads, so it keeps that
-// chain short: the bytes and children of both children of a node are read while the
-// node is compared, the side is then picked without a branch, and the best match is
-// kept as one number, length * 4096 + (4095 - distance), so that larger is better.
+// The walk is the encoder's hot loop: a chain of dependent loads, and the most
+// instructions of all. So the bytes and children of both children of a node are read
+// while the node is compared, the side is then picked without a branch, and the best
+// match is kept as one number, (60 - length) * 4096 + (distance - 1), so that smaller is
+// better; for a difference within the first 8 bytes, the length comes straight from the
+// highest differing bit.
 inline void MatchFinder::Insert(int r) {
-    constexpr std::uint32_t kNoMatch = (kThreshold + 1) * kRingSize - 1;  // below every match worth sending
+    constexpr std::uint32_t kNoMatch = (kMaxMatch - kThreshold) * kRingSize;  // above every match worth sending
     const std::uint8_t* key = &ring_[r];
     const std::uint64_t head = LoadBig64(key + 1);
+    const std::uint32_t before = static_cast<std::uint32_t>(r) - 1;  // (before - node) & kRingMask is distance - 1
     Left(r) = Right(r) = kNil;
     std::uint32_t best = kNoMatch;
     std::uint32_t parent = kNil + 1 + key[0];  // a root: its right child holds the tree
-    bool right = true;
+    std::uint64_t a = 1;  // the last node's side: right where a > b
+    std::uint64_t b = 0;
     std::uint32_t node = Right(parent);
-    std::uint64_t text = LoadBig64(&ring_[node + 1]);
+    std::uint64_t bytes = Load64(&ring_[node + 1]);  // the node's bytes 1 to 8, as loaded
     std::uint32_t children = Children(node);
     while (node != kNil) {
+        // The bytes are put in order only after the side is picked: the byte swap is then
+        // off the chain of loads that leads from one node to the next.
+        const std::uint64_t text = BigEndian(bytes);
         const std::uint32_t left = children & 0xFFFF;
         const std::uint32_t rightChild = children >> 16;
-        const std::uint64_t leftText = LoadBig64(&ring_[left + 1]);
-        const std::uint64_t rightText = LoadBig64(&ring_[rightChild + 1]);
+        const std::uint64_t leftText = Load64(&ring_[std::size_t{left} + 1]);
+        const std::uint64_t rightText = Load64(&ring_[std::size_t{rightChild} + 1]);
         const std::uint32_t leftChildren = Children(left);
         const std::uint32_t rightChildren = Children(rightChild);
-        std::uint32_t i;
+        const std::uint32_t place = (before - node) & kRingMask;
+        a = head;
+        b = text;
         if (head != text) {
-            right = head > text;
-            i = 1 + static_cast<std::uint32_t>(std::countl_zero(head ^ text)) / 8;
+            // The first differing byte is byte 8 - high / 8 of the eight, so the length
+            // falls short of 60 by 52 + high / 8.
+            const auto high = static_cast<std::uint32_t>(63 ^ std::countl_zero(head ^ text));  // 63 - count
+            best = std::min(best, ((high & 0x38) << 9) + place + (kMaxMatch - 8) * kRingSize);
         } else {
-            i = CompareFrom9(key, &ring_[node], right);
-        }
-        best = std::max(best, i * kRingSize + ((node - r) & kRingMask));
-        if (i == kMaxMatch) {
-            Replace(static_cast<int>(node), r);
-            break;
+            bool right;
+            const std::uint32_t i = CompareFrom9(key, &ring_[node], right);
+            best = std::min(best, (kMaxMatch - i) * kRingSize + place);
+            if (i == kMaxMatch) {
+                Replace(static_cast<int>(node), r);
+                break;
+            }
+            a = right;
+            b = 0;
         }
         parent = node;
         node = left;
-        text = leftText;
+        bytes = leftText;
         children = leftChildren;
-        PickRight(right, node, rightChild, text, rightText, children, rightChildren);
+        PickRight(a, b, node, rightChild, bytes, rightText, children, rightChildren);
     }
     if (node == kNil) {
-        const std::uint32_t link = 2 * parent + static_cast<std::uint32_t>(right);
+        const std::uint32_t link = 2 * parent + static_cast<std::uint32_t>(a > b);
         links_[link] = static_cast<std::uint16_t>(r);
         up_[r] = static_cast<std::uint16_t>(link);
     }
-    matchLength = best == kNoMatch ? 0 : static_cast<int>(best / kRingSize);
-    matchPosition = best == kNoMatch ? matchPosition : static_cast<int>(kRingMask - best % kRingSize);
+    matchLength = best == kNoMatch ? 0 : kMaxMatch - static_cast<int>(best / kRingSize);
+    matchPosition = best == kNoMatch ? matchPosition : static_cast<int>(best % kRingSize);
 }
 
 // r takes over p's place in its tree; p leaves the tree.
