@@ -359,7 +359,16 @@ private:
     // Counts the positions [leaf, end) of a code's path, leaf first, up to the first one
     // that must move, which is then moved and counted on from. Tells whether one moved.
     bool CountPath(const std::uint16_t* leaf, const std::uint16_t* end) {
-        for (; leaf != end; ++leaf) {
+        if (leaf == end) return false;
+        // The leaf first, on a test of its own: a leaf moves far more often than the
+        // nodes above it, which would blur a shared branch's prediction.
+        const std::uint32_t c = *leaf;
+        const std::uint32_t k = ++freq_[c];
+        if (k > freq_[c + 1]) {
+            Climb(parent_[MoveUp(c, k)]);
+            return true;
+        }
+        for (++leaf; leaf != end; ++leaf) {
             const std::uint32_t c = *leaf;
             const std::uint32_t k = ++freq_[c];
             if (k > freq_[c + 1]) {
@@ -604,8 +613,6 @@ inline void MatchFinder::Insert(int r) {
     Left(r) = Right(r) = kNil;
     std::uint32_t best = kNoMatch;
     std::uint32_t parent = kNil + 1 + key[0];  // a root: its right child holds the tree
-    std::uint64_t a = 1;  // the last node's side: right where a > b
-    std::uint64_t b = 0;
     std::uint32_t node = Right(parent);
     std::uint64_t bytes = Load64(&ring_[node + 1]);  // the node's bytes 1 to 8, as loaded
     std::uint32_t children = Children(node);
@@ -620,32 +627,43 @@ inline void MatchFinder::Insert(int r) {
         const std::uint32_t leftChildren = Children(left);
         const std::uint32_t rightChildren = Children(rightChild);
         const std::uint32_t place = (before - node) & kRingMask;
-        a = head;
-        b = text;
-        if (head != text) {
+        parent = node;
+        node = left;
+        if (head != text) [[likely]] {
             // The first differing byte is byte 8 - high / 8 of the eight, so the length
             // falls short of 60 by 52 + high / 8.
             const auto high = static_cast<std::uint32_t>(63 ^ std::countl_zero(head ^ text));  // 63 - count
             best = std::min(best, ((high & 0x38) << 9) + place + (kMaxMatch - 8) * kRingSize);
+            bytes = leftText;
+            children = leftChildren;
+            PickRight(head, text, node, rightChild, bytes, rightText, children, rightChildren);
         } else {
             bool right;
-            const std::uint32_t i = CompareFrom9(key, &ring_[node], right);
+            const std::uint32_t i = CompareFrom9(key, &ring_[parent], right);
             best = std::min(best, (kMaxMatch - i) * kRingSize + place);
             if (i == kMaxMatch) {
-                Replace(static_cast<int>(node), r);
+                Replace(static_cast<int>(parent), r);
+                node = parent;
                 break;
             }
-            a = right;
-            b = 0;
+            node = right ? rightChild : left;
+            bytes = right ? rightText : leftText;
+            children = right ? rightChildren : leftChildren;
         }
-        parent = node;
-        node = left;
-        bytes = leftText;
-        children = leftChildren;
-        PickRight(a, b, node, rightChild, bytes, rightText, children, rightChildren);
     }
     if (node == kNil) {
-        const std::uint32_t link = 2 * parent + static_cast<std::uint32_t>(a > b);
+        // The side r hangs on is the last comparison's, made again here rather than
+        // carried through the walk; a root's tree hangs on its right.
+        bool right = true;
+        if (parent < kRingSize) {
+            const std::uint64_t text = LoadBig64(&ring_[parent + 1]);
+            if (head != text) {
+                right = head > text;
+            } else {
+                CompareFrom9(key, &ring_[parent], right);
+            }
+        }
+        const std::uint32_t link = 2 * parent + static_cast<std::uint32_t>(right);
         links_[link] = static_cast<std::uint16_t>(r);
         up_[r] = static_cast<std::uint16_t>(link);
     }
