@@ -798,19 +798,22 @@ int DecodePosition(Reader& in) {
 // and for copying whole words. A match is then a plain forward copy, eight or sixteen
 // bytes at a time where its distance allows, with no ring index to wrap.
 struct DecoderState {
-    static constexpr std::size_t kSlack = 64;  // a match of 60 copied in steps of 8 or 16
+    static constexpr std::size_t kSlack = 64;  // a match copied as 64 bytes
     HuffmanModel model;
     std::array<std::uint8_t, kRingSize + kBlockSize + kSlack> buffer;
 };
 
 // Appends n (at most kMaxMatch) bytes that start distance bytes back; it may write
-// up to 63 bytes past the n, never more than DecoderState::kSlack past the block.
+// up to 64 bytes from out on, never more than DecoderState::kSlack past the block.
 inline void CopyMatch(std::uint8_t* out, std::uint32_t distance, std::uint32_t n) {
     const std::uint8_t* from = out - distance;
+    // Where the distance allows whole words, the longest match's 64 bytes are copied
+    // whatever the length: a fixed count of steps has no loop end to mispredict.
+    static_assert(kMaxMatch <= 64);
     if (distance >= 16) {
-        for (std::uint32_t i = 0; i < n; i += 16) std::memcpy(out + i, from + i, 16);
+        for (std::uint32_t i = 0; i < 64; i += 16) std::memcpy(out + i, from + i, 16);
     } else if (distance >= 8) {
-        for (std::uint32_t i = 0; i < n; i += 8) std::memcpy(out + i, from + i, 8);
+        for (std::uint32_t i = 0; i < 64; i += 8) std::memcpy(out + i, from + i, 8);
     } else {
         for (std::uint32_t i = 0; i < n; ++i) out[i] = from[i];
     }
