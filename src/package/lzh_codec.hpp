@@ -687,10 +687,10 @@ inline void MatchFinder::Replace(int p, int r) {
 inline void MatchFinder::Delete(int p) {
     if (up_[p] == kNotInTree) return;
     int q;
-    if (Right(p) == kNil) {
-        q = Left(p);
-    } else if (Left(p) == kNil) {
-        q = Right(p);
+    const int left = Left(p);
+    const int right = Right(p);
+    if (left == kNil || right == kNil) {
+        q = left ^ right ^ kNil;  // the child there is, or none
     } else {
         q = Left(p);
         if (Right(q) != kNil) {
