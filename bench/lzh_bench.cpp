@@ -1,6 +1,10 @@
-// Throughput of the LZH file operations over a corpus of real files, in MB/s of
-// unpacked data: the fast codec, the straightforward reference codec, and a plain
-// block copy of the same files as the floor that file access alone sets.
+// Throughput of the LZH codec over a corpus of real files, in MB/s of unpacked data:
+// the fast codec, the straightforward reference codec, and a plain block copy of the
+// same files as the floor that file access alone sets. The file operations (`lzh/copy`,
+// `lzh/compress`, `lzh/decompress`) read and write files in the temporary directory;
+// the `lzh/memory/...` runs take the same files from memory and keep the output there
+// (CompressBytes, DecompressBytes and the reference's in-memory forms), which measures
+// the codecs without the file work that both pay alike.
 //
 //   scripts/make-corpus.sh build/corpus
 //   LZH_CORPUS=build/corpus build/native-release/bin/instalator_bench
@@ -17,6 +21,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -35,7 +40,16 @@ struct Sample {
     std::string path;    // the original file
     std::string packed;  // its LZH stream, made once before the runs
     std::int64_t size;
+    std::vector<std::uint8_t> bytes;        // the original, for the in-memory runs
+    std::vector<std::uint8_t> packedBytes;  // its stream, length field included
 };
+
+std::vector<std::uint8_t> ReadAll(const std::string& path) {
+    const auto file = HostFileSystem().Open(path, OpenMode::Read);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file->Size()));
+    if (file->Read(bytes.data(), bytes.size()) != bytes.size()) throw std::runtime_error("short read: " + path);
+    return bytes;
+}
 
 // The corpus, packed once, in a scratch directory removed at exit.
 class Corpus {
@@ -50,8 +64,10 @@ public:
         for (const fs::path& file : files) {
             const std::string name = file.filename().string();
             Sample sample{file.string(), (scratch_ / (name + ".lzh")).string(),
-                          static_cast<std::int64_t>(fs::file_size(file))};
+                          static_cast<std::int64_t>(fs::file_size(file)), {}, {}};
             instalator::package::CompressFile(HostFileSystem(), sample.path, sample.packed);
+            sample.bytes = ReadAll(sample.path);
+            sample.packedBytes = ReadAll(sample.packed);
             groups_[name.substr(0, name.find('-'))].push_back(sample);
             groups_["all"].push_back(sample);
         }
@@ -80,7 +96,17 @@ void CopyFile(FileSystem& files, const std::string& source, const std::string& d
     out->Close();
 }
 
-enum class Operation { Copy, CompressFast, CompressReference, DecompressFast, DecompressReference };
+enum class Operation {
+    Copy,
+    CompressFast,
+    CompressReference,
+    DecompressFast,
+    DecompressReference,
+    MemoryCompressFast,
+    MemoryCompressReference,
+    MemoryDecompressFast,
+    MemoryDecompressReference,
+};
 
 void Run(Operation op, const Sample& sample, const std::string& out) {
     FileSystem& files = HostFileSystem();
@@ -90,6 +116,18 @@ void Run(Operation op, const Sample& sample, const std::string& out) {
     case Operation::CompressReference: instalator::testing::ReferenceCompressFile(files, sample.path, out); break;
     case Operation::DecompressFast: instalator::package::DecompressFile(files, sample.packed, out); break;
     case Operation::DecompressReference: instalator::testing::ReferenceDecompressFile(files, sample.packed, out); break;
+    case Operation::MemoryCompressFast:
+        benchmark::DoNotOptimize(instalator::package::CompressBytes(sample.bytes));
+        break;
+    case Operation::MemoryCompressReference:
+        benchmark::DoNotOptimize(instalator::testing::ReferenceCompressBytes(sample.bytes));
+        break;
+    case Operation::MemoryDecompressFast:
+        benchmark::DoNotOptimize(instalator::package::DecompressBytes(sample.packedBytes));
+        break;
+    case Operation::MemoryDecompressReference:
+        benchmark::DoNotOptimize(instalator::testing::ReferenceDecompressBytes(sample.packedBytes));
+        break;
     }
 }
 
@@ -100,6 +138,10 @@ void Register(const Corpus& corpus) {
         {"compress/reference", Operation::CompressReference},
         {"decompress/fast", Operation::DecompressFast},
         {"decompress/reference", Operation::DecompressReference},
+        {"memory/compress/fast", Operation::MemoryCompressFast},
+        {"memory/compress/reference", Operation::MemoryCompressReference},
+        {"memory/decompress/fast", Operation::MemoryDecompressFast},
+        {"memory/decompress/reference", Operation::MemoryDecompressReference},
     };
     for (const auto& [group, samples] : corpus.groups()) {
         for (const auto& [label, op] : operations) {

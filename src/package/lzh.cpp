@@ -126,6 +126,46 @@ private:
     const Sink& sink_;
 };
 
+// Any source or target behind a function pointer per call, so that every file and
+// memory operation shares one instantiation of the decoder and one of the encoder (the
+// installer carries each once). It costs an indirect call per chunk or block, which
+// are 4096 bytes (a memory source hands out everything at once).
+class AnySource {
+public:
+    template <class Source>
+    explicit AnySource(Source& source)
+        : source_(&source), next_([](void* s) { return static_cast<Source*>(s)->Next(); }) {}
+
+    std::span<const std::uint8_t> Next() { return next_(source_); }
+
+private:
+    void* source_;
+    std::span<const std::uint8_t> (*next_)(void*);
+};
+
+class AnyTarget {
+public:
+    template <class Target>
+    explicit AnyTarget(Target& target)
+        : target_(&target),
+          write_([](void* t, const std::uint8_t* data, std::size_t size) { static_cast<Target*>(t)->Write(data, size); }),
+          full_([](const void* t) { return static_cast<const Target*>(t)->Full(); }) {}
+
+    void Write(const std::uint8_t* data, std::size_t size) { write_(target_, data, size); }
+    bool Full() const { return full_(target_); }
+
+private:
+    void* target_;
+    void (*write_)(void*, const std::uint8_t*, std::size_t);
+    bool (*full_)(const void*);
+};
+
+void Encode(AnySource source, AnyTarget target) { lzh::Encode(source, target); }
+
+DecodeResult Decode(std::int32_t length, AnySource source, AnyTarget target) {
+    return lzh::Decode(length, source, target, true);
+}
+
 std::int32_t SourceLength(platform::File& in, const std::string& path) {
     const std::int64_t size = in.Size();
     if (size > std::numeric_limits<std::int32_t>::max()) throw IoError(kFileTooLarge, path);
@@ -149,7 +189,7 @@ void CompressFile(platform::FileSystem& fs, const std::string& source, const std
 
     FileSource input(*in, std::numeric_limits<std::int64_t>::max());
     FileTarget output(*out, dest, static_cast<std::int64_t>(field.size()), progress, true);
-    lzh::Encode(input, output);
+    Encode(AnySource(input), AnyTarget(output));
     in->Close();
     out->Close();
 }
@@ -162,7 +202,7 @@ DecodeResult DecompressFile(platform::FileSystem& fs, const std::string& source,
 
     FileSource input(*in, std::numeric_limits<std::int64_t>::max());
     FileTarget output(*out, dest, 0, progress, false);
-    DecodeResult result = lzh::Decode(length, input, output, true);
+    DecodeResult result = Decode(length, AnySource(input), AnyTarget(output));
     try {
         out->Close();
     } catch (const IoError&) {
@@ -180,7 +220,7 @@ std::vector<std::uint8_t> CompressBytes(std::span<const std::uint8_t> data) {
     std::vector<std::uint8_t> stream(field.begin(), field.end());
     SpanSource input(data);
     VectorTarget output(stream, SIZE_MAX);
-    lzh::Encode(input, output);
+    Encode(AnySource(input), AnyTarget(output));
     return stream;
 }
 
@@ -191,14 +231,14 @@ std::vector<std::uint8_t> DecompressBytes(std::span<const std::uint8_t> stream, 
     std::vector<std::uint8_t> bytes;
     SpanSource input(stream.subspan(4));
     VectorTarget output(bytes, limit);
-    lzh::Decode(common::LoadI32(stream, 0), input, output, true);
+    Decode(common::LoadI32(stream, 0), AnySource(input), AnyTarget(output));
     return bytes;
 }
 
 DecodeResult DecodeStream(platform::File& in, std::int64_t codeBytes, std::int32_t length, const Sink& sink) {
     FileSource input(in, codeBytes);
     SinkTarget output(sink);
-    return lzh::Decode(length, input, output, true);
+    return Decode(length, AnySource(input), AnyTarget(output));
 }
 
 }  // namespace instalator::package

@@ -66,6 +66,7 @@ void HuffmanModel::Fill(std::uint32_t position, std::uint32_t depth, std::uint32
     const std::uint32_t entries = 1u << (kTableBits - depth);
     const std::uint32_t son = son_[position];
     if (depth == kTableBits || son >= kNodes) {
+        for (std::uint32_t i = 0; i < kTableBits - depth; ++i) path[i] = static_cast<std::uint16_t>(kSpare + 2 * i);
         for (std::uint32_t e = first; e < first + entries; ++e) {
             std::copy_n(path, kTableBits + 1, table_[e].path.begin());
             table_[e].node = static_cast<std::uint16_t>(position);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -132,13 +133,18 @@ private:
 
 // --- Bit input -----------------------------------------------------------------------
 
-// Eight bytes as a number, the first byte highest: it orders like the strings do.
-inline std::uint64_t LoadBig64(const std::uint8_t* p) {
+// Eight bytes as they lie in memory, and as a number with the first byte highest,
+// which orders like the strings do.
+inline std::uint64_t Load64(const std::uint8_t* p) {
     std::uint64_t v;
     std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline std::uint64_t BigEndian(std::uint64_t v) {
     if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
     return v;
 }
+inline std::uint64_t LoadBig64(const std::uint8_t* p) { return BigEndian(Load64(p)); }
 
 // Reads code bits most significant first from a source; past its end it supplies zero
 // bits and remembers that it did, so a caller can tell when decoding ran off the end.
@@ -172,6 +178,10 @@ public:
         bits_ = rest;
         count_ -= n;
     }
+    // The coming bits as they stand, without a refill: the first Ahead() of them are
+    // valid (Window() leaves at least kWindowBits).
+    std::uint64_t Bits() const { return bits_; }
+    int Ahead() const { return count_; }
     static constexpr int kWindowBits = 56;
     // True once a bit beyond the source's end has been consumed.
     bool Overrun() const { return count_ < padding_; }
@@ -283,17 +293,22 @@ public:
         const std::uint32_t depth = tag_[k] >> 8;
         const std::uint32_t first = tag_[k] & 0xFF;
         const SymbolCode code{bits | (first >> (kTableBits - depth)) << length, length + static_cast<int>(depth)};
-        if (!CountPath(below, below + length)) Climb(CountTop(table_[first].path.data(), kTableBits - depth));
+        if (!CountPath(below, below + length)) Climb(CountEntry(table_[first].path.data()));
         return code;
     }
 
     // Reads one symbol's code and counts the symbol. The table resolves the first bits
     // at once and hands over the positions passed; deeper bits go one node at a time.
+    // At least kTableBits bits must be ahead in the reader: Window() has been called
+    // since at most kWindowBits - kTableBits bits were consumed.
     template <class Reader>
     int Decode(Reader& in) {
         static_assert(Reader::kWindowBits >= 21, "a window holds the longest code");
+        assert(in.Ahead() >= static_cast<int>(kTableBits));
+        // The table is indexed with the bits at hand, which the last item left enough of
+        // (see Decoder), so that looking the entry up does not wait for the refill.
+        const Entry& entry = table_[in.Bits() >> (64 - kTableBits)];
         std::uint64_t window = in.Window();
-        const Entry& entry = table_[window >> (64 - kTableBits)];
         const std::uint32_t depth = entry.depth;
         std::uint32_t c = son_[entry.node];
         std::uint16_t* const end = path_.data() + path_.size();
@@ -313,7 +328,7 @@ public:
             Rebuild();
             Climb(parent_[symbol + kNodes]);
         } else if (!CountPath(step, end)) {
-            Climb(CountTop(entry.path.data(), kTableBits - depth));
+            Climb(CountEntry(entry.path.data()));
         }
         return symbol;
     }
@@ -328,9 +343,11 @@ private:
     // Tags below this one belong to positions above the table's last level.
     static constexpr std::uint16_t kLastLevelTag = kTableBits << 8;
 
-    struct Entry {
+    struct alignas(32) Entry {
         // path[kTableBits - i] is the position at depth i, up to the entry's depth; the
-        // root is last, so the positions passed read leaf first.
+        // root is last, so the positions passed read leaf first. Below a shorter code's
+        // leaf the path holds spare counters (kSpare), so that every entry's path is
+        // counted whole, in the same number of steps.
         std::array<std::uint16_t, kTableBits + 1> path;
         std::uint16_t node;   // the position at the entry's depth
         std::uint16_t depth;  // kTableBits, or the depth of a shorter code's leaf
@@ -342,7 +359,16 @@ private:
     // Counts the positions [leaf, end) of a code's path, leaf first, up to the first one
     // that must move, which is then moved and counted on from. Tells whether one moved.
     bool CountPath(const std::uint16_t* leaf, const std::uint16_t* end) {
-        for (; leaf != end; ++leaf) {
+        if (leaf == end) return false;
+        // The leaf first, on a test of its own: a leaf moves far more often than the
+        // nodes above it, which would blur a shared branch's prediction.
+        const std::uint32_t c = *leaf;
+        const std::uint32_t k = ++freq_[c];
+        if (k > freq_[c + 1]) {
+            Climb(parent_[MoveUp(c, k)]);
+            return true;
+        }
+        for (++leaf; leaf != end; ++leaf) {
             const std::uint32_t c = *leaf;
             const std::uint32_t k = ++freq_[c];
             if (k > freq_[c + 1]) {
@@ -361,6 +387,18 @@ private:
             if (k > freq_[n + 1]) return parent_[MoveUp(n, k)];
         }
         ++freq_[kRoot];  // last on every path, and never out of order
+        return 0;
+    }
+    // Counts a whole entry's path like CountTop; the spare counters below a short code
+    // never move. A fixed number of steps, unrolled: no loop to predict.
+    std::uint32_t CountEntry(const std::uint16_t* path) {
+#pragma GCC unroll 8
+        for (std::uint32_t i = 0; i < kTableBits; ++i) {
+            const std::uint32_t n = path[i];
+            const std::uint32_t k = ++freq_[n];
+            if (k > freq_[n + 1]) [[unlikely]] return parent_[MoveUp(n, k)];
+        }
+        ++freq_[kRoot];
         return 0;
     }
     SymbolCode CodeThenRebuild(int symbol) {
@@ -383,16 +421,20 @@ private:
                 const std::uint32_t k = ++freq_[c];
                 if (k > freq_[c + 1]) c = MoveUp(c, k);
                 c = parent_[c];
+            } else if (tag >= kLastLevelTag) [[likely]] {
+                c = CountEntry(table_[tag & 0xFF].path.data());  // c heads its entry's path
             } else {
                 c = CountTop(table_[tag & 0xFF].path.data(), kTableBits - (tag >> 8));
             }
         }
     }
     std::uint32_t LastBelow(std::uint32_t from, std::uint32_t k) const;
+    // An internal node's second child gets its parent too; a leaf's write goes to a
+    // scratch entry instead of a branch, as swaps mix leaves and internal nodes.
     void Link(std::uint32_t node, std::uint32_t child) {
         son_[node] = static_cast<std::uint16_t>(child);
         parent_[child] = static_cast<std::uint16_t>(node);
-        if (child < kNodes) parent_[child + 1] = static_cast<std::uint16_t>(node);
+        parent_[child < kNodes ? child + 1 : kParentScratch] = static_cast<std::uint16_t>(node);
     }
     // Node c's frequency has just become k and passed its successor's: swap c's subtree
     // with the last node of frequency k - 1 and return where c's subtree now is.
@@ -415,10 +457,17 @@ private:
     void FillTable();
 
     static constexpr std::uint32_t kScan = 16;
-    // freq_[kNodes] and after are sentinels above all, so that LastBelow can scan ahead.
-    std::array<std::uint16_t, kNodes + kScan> freq_;
+    // Spare counters for the unused start of a short code's entry path: one per level,
+    // each followed by a sentinel, so that counting one never moves anything (it wraps
+    // at 0xFFFF and never exceeds its sentinel) and no two steps wait on one counter.
+    static constexpr std::uint32_t kSpare = kNodes + kScan;
+    // freq_[kNodes] up to the spares are sentinels above all, so that LastBelow can scan
+    // ahead; the spare counters and their sentinels follow.
+    std::array<std::uint16_t, kSpare + 2 * kTableBits> freq_;
     std::array<std::uint16_t, kNodes> son_;
-    std::array<std::uint16_t, kNodes + kSymbols> parent_;  // node parents, then symbol leaves
+    // Node parents, then symbol leaves, then the scratch entry of Link.
+    static constexpr std::uint32_t kParentScratch = kNodes + kSymbols;
+    std::array<std::uint16_t, kParentScratch + 1> parent_;
     // Depth << 8 | first entry for the positions in the table, kUntagged for the others.
     std::array<std::uint16_t, kNodes> tag_;
     std::array<Entry, std::size_t{1} << kTableBits> table_;
@@ -441,7 +490,7 @@ inline std::uint32_t HuffmanModel::LastBelow(std::uint32_t from, std::uint32_t k
     const __m128i lowBelow = _mm_cmpeq_epi16(_mm_subs_epu16(low, limit), zero);
     const __m128i highBelow = _mm_cmpeq_epi16(_mm_subs_epu16(high, limit), zero);
     const auto mask = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(lowBelow, highBelow)));
-    count = static_cast<std::uint32_t>(std::countr_zero(~mask));  // never zero: bit 16 up are set
+    count = static_cast<std::uint32_t>(__builtin_ctz(~mask));  // never zero: bit 16 up are set
 #else
     count = 0;
     for (std::uint32_t i = 0; i < kScan; ++i) count += freq_[from + i] < k ? 1 : 0;
@@ -488,7 +537,7 @@ private:
     // Both children of node in one load: the left one in the low half.
     std::uint32_t Children(std::uint32_t node) const {
         std::uint32_t both;
-        std::memcpy(&both, &links_[2 * node], sizeof both);
+        std::memcpy(&both, &links_[2 * std::size_t{node}], sizeof both);
         if constexpr (std::endian::native == std::endian::big) both = both >> 16 | both << 16;
         return both;
     }
@@ -521,25 +570,27 @@ inline std::uint32_t MatchFinder::CompareFrom9(const std::uint8_t* key, const st
     return kMaxMatch;
 }
 
-// Replaces the left side's values with the right side's when right is set, without a
-// branch: the side is a coin toss that a branch would mispredict half the time. x86-64
-// gets conditional moves, which GCC does not emit for this by itself (it branches on a
-// `?:` and needs three steps per value for a mask); other targets get the mask.
-inline void PickRight(bool right, std::uint32_t& node, std::uint32_t rightNode, std::uint64_t& text,
-                      std::uint64_t rightText, std::uint32_t& children, std::uint32_t rightChildren) {
+// Replaces the left side's values with the right side's when a > b, without a branch:
+// the side is a coin toss that a branch would mispredict half the time. x86-64 gets
+// conditional moves straight on the comparison's flags (GCC does not emit them for this
+// by itself: it branches on a `?:`, or goes through a bool and a test, three steps more
+// on the walk's chain of dependent steps); other targets get a mask.
+inline void PickRight(std::uint64_t a, std::uint64_t b, std::uint32_t& node, std::uint32_t rightNode,
+                      std::uint64_t& text, std::uint64_t rightText, std::uint32_t& children,
+                      std::uint32_t rightChildren) {
 #if defined(__x86_64__) && defined(__GNUC__)
-    asm("test %[right], %[right]\n\t"
-        "cmovne %[rightNode], %[node]\n\t"
-        "cmovne %[rightText], %[text]\n\t"
-        "cmovne %[rightChildren], %[children]"
+    asm("cmp %[b], %[a]\n\t"
+        "cmova %[rightNode], %[node]\n\t"
+        "cmova %[rightText], %[text]\n\t"
+        "cmova %[rightChildren], %[children]"
         : [node] "+r"(node), [text] "+r"(text), [children] "+r"(children)
         : [rightNode] "r"(rightNode), [rightText] "r"(rightText), [rightChildren] "r"(rightChildren),
-          [right] "r"(static_cast<std::uint32_t>(right))
+          [a] "r"(a), [b] "r"(b)
         : "cc");
 #else
-    const std::uint32_t pick = 0u - static_cast<std::uint32_t>(right);  // all ones for the right side
+    const std::uint32_t pick = 0u - static_cast<std::uint32_t>(a > b);  // all ones for the right side
     node ^= (node ^ rightNode) & pick;
-    text ^= (text ^ rightText) & (0 - static_cast<std::uint64_t>(right));
+    text ^= (text ^ rightText) & (0 - static_cast<std::uint64_t>(a > b));
     children ^= (children ^ rightChildren) & pick;
 #endif
 }
@@ -548,53 +599,76 @@ inline void PickRight(bool right, std::uint32_t& node, std::uint32_t rightNode, 
 // equally long ones, the nearest; r is hung in where the walk ends. A match of the
 // full 60 bytes ends the walk, and r replaces that node.
 //
-// The walk is the encoder's hot loop and a chain of dependent loads, so it keeps that
-// chain short: the bytes and children of both children of a node are read while the
-// node is compared, the side is then picked without a branch, and the best match is
-// kept as one number, length * 4096 + (4095 - distance), so that larger is better.
+// The walk is the encoder's hot loop: a chain of dependent loads, and the most
+// instructions of all. So the bytes and children of both children of a node are read
+// while the node is compared, the side is then picked without a branch, and the best
+// match is kept as one number, (60 - length) * 4096 + (distance - 1), so that smaller is
+// better; for a difference within the first 8 bytes, the length comes straight from the
+// highest differing bit.
 inline void MatchFinder::Insert(int r) {
-    constexpr std::uint32_t kNoMatch = (kThreshold + 1) * kRingSize - 1;  // below every match worth sending
+    constexpr std::uint32_t kNoMatch = (kMaxMatch - kThreshold) * kRingSize;  // above every match worth sending
     const std::uint8_t* key = &ring_[r];
     const std::uint64_t head = LoadBig64(key + 1);
+    const std::uint32_t before = static_cast<std::uint32_t>(r) - 1;  // (before - node) & kRingMask is distance - 1
     Left(r) = Right(r) = kNil;
     std::uint32_t best = kNoMatch;
     std::uint32_t parent = kNil + 1 + key[0];  // a root: its right child holds the tree
-    bool right = true;
     std::uint32_t node = Right(parent);
-    std::uint64_t text = LoadBig64(&ring_[node + 1]);
+    std::uint64_t bytes = Load64(&ring_[node + 1]);  // the node's bytes 1 to 8, as loaded
     std::uint32_t children = Children(node);
     while (node != kNil) {
+        // The bytes are put in order only after the side is picked: the byte swap is then
+        // off the chain of loads that leads from one node to the next.
+        const std::uint64_t text = BigEndian(bytes);
         const std::uint32_t left = children & 0xFFFF;
         const std::uint32_t rightChild = children >> 16;
-        const std::uint64_t leftText = LoadBig64(&ring_[left + 1]);
-        const std::uint64_t rightText = LoadBig64(&ring_[rightChild + 1]);
+        const std::uint64_t leftText = Load64(&ring_[std::size_t{left} + 1]);
+        const std::uint64_t rightText = Load64(&ring_[std::size_t{rightChild} + 1]);
         const std::uint32_t leftChildren = Children(left);
         const std::uint32_t rightChildren = Children(rightChild);
-        std::uint32_t i;
-        if (head != text) {
-            right = head > text;
-            i = 1 + static_cast<std::uint32_t>(std::countl_zero(head ^ text)) / 8;
-        } else {
-            i = CompareFrom9(key, &ring_[node], right);
-        }
-        best = std::max(best, i * kRingSize + ((node - r) & kRingMask));
-        if (i == kMaxMatch) {
-            Replace(static_cast<int>(node), r);
-            break;
-        }
+        const std::uint32_t place = (before - node) & kRingMask;
         parent = node;
         node = left;
-        text = leftText;
-        children = leftChildren;
-        PickRight(right, node, rightChild, text, rightText, children, rightChildren);
+        if (head != text) [[likely]] {
+            // The first differing byte is byte 8 - high / 8 of the eight, so the length
+            // falls short of 60 by 52 + high / 8.
+            const auto high = static_cast<std::uint32_t>(63 ^ std::countl_zero(head ^ text));  // 63 - count
+            best = std::min(best, ((high & 0x38) << 9) + place + (kMaxMatch - 8) * kRingSize);
+            bytes = leftText;
+            children = leftChildren;
+            PickRight(head, text, node, rightChild, bytes, rightText, children, rightChildren);
+        } else {
+            bool right;
+            const std::uint32_t i = CompareFrom9(key, &ring_[parent], right);
+            best = std::min(best, (kMaxMatch - i) * kRingSize + place);
+            if (i == kMaxMatch) {
+                Replace(static_cast<int>(parent), r);
+                node = parent;
+                break;
+            }
+            node = right ? rightChild : left;
+            bytes = right ? rightText : leftText;
+            children = right ? rightChildren : leftChildren;
+        }
     }
     if (node == kNil) {
+        // The side r hangs on is the last comparison's, made again here rather than
+        // carried through the walk; a root's tree hangs on its right.
+        bool right = true;
+        if (parent < kRingSize) {
+            const std::uint64_t text = LoadBig64(&ring_[parent + 1]);
+            if (head != text) {
+                right = head > text;
+            } else {
+                CompareFrom9(key, &ring_[parent], right);
+            }
+        }
         const std::uint32_t link = 2 * parent + static_cast<std::uint32_t>(right);
         links_[link] = static_cast<std::uint16_t>(r);
         up_[r] = static_cast<std::uint16_t>(link);
     }
-    matchLength = best == kNoMatch ? 0 : static_cast<int>(best / kRingSize);
-    matchPosition = best == kNoMatch ? matchPosition : static_cast<int>(kRingMask - best % kRingSize);
+    matchLength = best == kNoMatch ? 0 : kMaxMatch - static_cast<int>(best / kRingSize);
+    matchPosition = best == kNoMatch ? matchPosition : static_cast<int>(best % kRingSize);
 }
 
 // r takes over p's place in its tree; p leaves the tree.
@@ -613,10 +687,10 @@ inline void MatchFinder::Replace(int p, int r) {
 inline void MatchFinder::Delete(int p) {
     if (up_[p] == kNotInTree) return;
     int q;
-    if (Right(p) == kNil) {
-        q = Left(p);
-    } else if (Left(p) == kNil) {
-        q = Right(p);
+    const int left = Left(p);
+    const int right = Right(p);
+    if (left == kNil || right == kNil) {
+        q = left ^ right ^ kNil;  // the child there is, or none
     } else {
         q = Left(p);
         if (Right(q) != kNil) {
@@ -724,19 +798,22 @@ int DecodePosition(Reader& in) {
 // and for copying whole words. A match is then a plain forward copy, eight or sixteen
 // bytes at a time where its distance allows, with no ring index to wrap.
 struct DecoderState {
-    static constexpr std::size_t kSlack = 64;  // a match of 60 copied in steps of 8 or 16
+    static constexpr std::size_t kSlack = 64;  // a match copied as 64 bytes
     HuffmanModel model;
     std::array<std::uint8_t, kRingSize + kBlockSize + kSlack> buffer;
 };
 
 // Appends n (at most kMaxMatch) bytes that start distance bytes back; it may write
-// up to 63 bytes past the n, never more than DecoderState::kSlack past the block.
+// up to 64 bytes from out on, never more than DecoderState::kSlack past the block.
 inline void CopyMatch(std::uint8_t* out, std::uint32_t distance, std::uint32_t n) {
     const std::uint8_t* from = out - distance;
+    // Where the distance allows whole words, the longest match's 64 bytes are copied
+    // whatever the length: a fixed count of steps has no loop end to mispredict.
+    static_assert(kMaxMatch <= 64);
     if (distance >= 16) {
-        for (std::uint32_t i = 0; i < n; i += 16) std::memcpy(out + i, from + i, 16);
+        for (std::uint32_t i = 0; i < 64; i += 16) std::memcpy(out + i, from + i, 16);
     } else if (distance >= 8) {
-        for (std::uint32_t i = 0; i < n; i += 8) std::memcpy(out + i, from + i, 8);
+        for (std::uint32_t i = 0; i < 64; i += 8) std::memcpy(out + i, from + i, 8);
     } else {
         for (std::uint32_t i = 0; i < n; ++i) out[i] = from[i];
     }
@@ -763,18 +840,34 @@ DecodeResult Decode(std::int32_t length, Source& source, Target& target, bool st
     // only a write can change.
     std::int64_t wanted = target.Full() ? 0 : length;
     std::uint8_t* out = block;
-    while (out - block < wanted) {
-        const int c = model.Decode(in);
-        if (c < 256) {
-            if (in.Overrun() && stopWhenExhausted) break;
-            *out++ = static_cast<std::uint8_t>(c);
-        } else {
-            const auto distance = static_cast<std::uint32_t>(DecodePosition(in)) + 1;
-            if (in.Overrun() && stopWhenExhausted) break;
-            const auto matched = static_cast<std::uint32_t>(c - 255 + kThreshold);
-            CopyMatch(out, distance, matched);
-            out += matched;
-        }
+    // Every item starts with a refilled window, whose first bits the next symbol's table
+    // look-up reads: a symbol's code takes at most 21 bits, a position 14.
+    static_assert(BitReader<Source>::kWindowBits - 21 >= static_cast<int>(HuffmanModel::kTableBits));
+    in.Window();
+    bool exhausted = false;
+    while (!exhausted && out - block < wanted) {
+        // Items go on until the wanted bytes are out or one passes the block's end, so
+        // that the loop over the items tests one pointer.
+        std::uint8_t* const stop = block + std::min<std::int64_t>(wanted, kBlockSize + 1);
+        do {
+            const int c = model.Decode(in);
+            if (c < 256) {
+                if (in.Overrun() && stopWhenExhausted) {
+                    exhausted = true;
+                    break;
+                }
+                *out++ = static_cast<std::uint8_t>(c);
+            } else {
+                const auto distance = static_cast<std::uint32_t>(DecodePosition(in)) + 1;
+                if (in.Overrun() && stopWhenExhausted) {
+                    exhausted = true;
+                    break;
+                }
+                const auto matched = static_cast<std::uint32_t>(c - 255 + kThreshold);
+                CopyMatch(out, distance, matched);
+                out += matched;
+            }
+        } while (out < stop);
         if (out > blockEnd) {
             target.Write(block, kBlockSize);
             written += static_cast<std::int64_t>(kBlockSize);

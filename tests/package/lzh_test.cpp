@@ -92,6 +92,7 @@ std::vector<Item> Items(const Bytes& stream, std::size_t count) {
     lzh::BitReader<SpanSource> in(source);
     auto model = std::make_unique<lzh::HuffmanModel>();
     std::vector<Item> items;
+    in.Window();  // the model reads its table index from the bits already at hand
     while (items.size() < count) {
         const int symbol = model->Decode(in);
         items.push_back(symbol < 256 ? Item{1, symbol} : Item{symbol - 253, lzh::DecodePosition(in)});
@@ -276,6 +277,7 @@ TEST(Lzh, CodesLongerThanSixteenBitsSurvive) {
     SpanSource source(out.bytes);
     lzh::BitReader<SpanSource> reader(source);
     auto decoder = std::make_unique<lzh::HuffmanModel>();
+    reader.Window();
     for (std::size_t i = 0; i < symbols.size(); ++i) ASSERT_EQ(decoder->Decode(reader), symbols[i]) << i;
     EXPECT_FALSE(reader.Overrun());
 }
