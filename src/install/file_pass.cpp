@@ -2,6 +2,7 @@
 
 #include <array>
 #include <limits>
+#include <optional>
 
 #include "common/strings.hpp"
 #include "common/text.hpp"
@@ -76,24 +77,29 @@ void AddBytesDone(core::InstallerState& state, std::int32_t size) {
     state.BytesDone = static_cast<std::int32_t>(std::min<std::int64_t>(sum, std::numeric_limits<std::int32_t>::max()));
 }
 
-void InstallItem(core::Installer& run, package::TResourceClass& volume, std::int32_t b, const std::string& section,
-                 std::int32_t d) {
-    const std::string picture = core::SplashPicture(*run.State.ScriptIni, b, d);
-    if (!picture.empty()) ShowPicture(run, picture);
-
-    // From here to the file's installation no message is let run, so nothing can
-    // change the script meanwhile: its keys for this item come from one reading.
-    const profile::TIniFile script(run.Machine.files, run.State.ScriptIni->FileName(),
-                                  profile::TIniFile::Access::Exclusive);
-    const core::ScriptItem item = core::ReadScriptItem(script, section, d);
+// volume holds the directory read when the pass came to volume b; source is where the
+// files are read from (see InstallFile).
+void InstallItem(core::Installer& run, package::TResourceClass& volume, package::TResourceClass& source,
+                 std::int32_t b, const std::string& section, std::int32_t d) {
+    // From the reading of the script to the file's installation no message is let run,
+    // so nothing can change the script meanwhile: its keys for this item come from one
+    // reading, taken again after a picture is shown (which lets messages run).
+    std::optional<profile::TIniFile> script;
+    script.emplace(run.Machine.files, run.State.ScriptIni->FileName(), profile::TIniFile::Access::Exclusive);
+    const std::string picture = core::SplashPicture(*script, b, d);
+    if (!picture.empty()) {
+        ShowPicture(run, picture);
+        script.emplace(run.Machine.files, run.State.ScriptIni->FileName(), profile::TIniFile::Access::Exclusive);
+    }
+    const core::ScriptItem item = core::ReadScriptItem(*script, section, d);
     const std::string directory = DestinationDirectory(run, item.Dest);
     platform::MakePath(run.Machine.files, directory);
     const std::string destPath = directory + item.Name;
     if (item.Shell == 1) RecordShortCut(run, item, destPath);
 
     const package::TResourceEntry entry = volume.FindEntry(common::FileNamePart(destPath));
-    if (ShouldInstall(run, script, b, destPath, entry.FileVersion)) {
-        InstallFile(run, core::VolumeName(script, b), destPath, item.Reg == 1);
+    if (ShouldInstall(run, *script, b, destPath, entry.FileVersion)) {
+        InstallFile(run, source, core::VolumeName(*script, b), destPath, item.Reg == 1);
     }
     AddBytesDone(run.State, entry.UnpackedSize);
 }
@@ -112,12 +118,15 @@ std::string DestinationDirectory(core::Installer& run, std::string_view dest) {
 void InstallResources(core::Installer& run) {
     const profile::TIniFile& script = *run.State.ScriptIni;
     package::TResourceClass volume(run.Machine.files, run.TempDir);
+    // Kept open from file to file of one volume; let go before the next diskette.
+    package::TResourceClass source(run.Machine.files, run.TempDir);
     const std::int32_t count = core::VolumeCount(script);
     for (std::int32_t b = 1; b <= count; ++b) {
         OpenVolume(run, volume, b);
         const std::string section = core::VolumeName(script, b);
         const std::int32_t files = core::VolumeFileCount(script, section);
-        for (std::int32_t d = 1; d <= files; ++d) InstallItem(run, volume, b, section, d);
+        for (std::int32_t d = 1; d <= files; ++d) InstallItem(run, volume, source, b, section, d);
+        source.Release();
     }
 }
 

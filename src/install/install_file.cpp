@@ -104,14 +104,15 @@ bool UnpackCopy(core::Installer& run, package::TResourceClass& volume, const pac
     return false;
 }
 
-// One unpacking attempt with a fresh volume object.
-Attempt Unpack(core::Installer& run, const std::string& volumeName, const std::string& label,
-               const std::string& destPath) {
+// One unpacking attempt, from the volume as it is held or opened afresh. A failed
+// attempt lets the volume go, so that the next one reads it anew.
+Attempt Unpack(core::Installer& run, package::TResourceClass& volume, const std::string& volumeName,
+               const std::string& label, const std::string& destPath) {
     core::TMain& main = *run.Windows.Main;
     main.IOFailed = false;
-    package::TResourceClass volume(run.Machine.files, run.TempDir);
+    const std::string path = run.State.SourceDir + volumeName;
+    if (!volume.Holding() || volume.PackagePath() != path) volume.OpenAndHold(path);
     volume.SetProgress([&run](std::int32_t written) { install::UpdateProgress(run, written); });
-    volume.OpenPackage(run.State.SourceDir + volumeName);
     const package::TResourceEntry entry = volume.FindEntry(label);
     main.FileTotal = entry.UnpackedSize;
     if (entry.EntryName.empty()) return {};
@@ -121,7 +122,10 @@ Attempt Unpack(core::Installer& run, const std::string& volumeName, const std::s
     } catch (const package::FormatError&) {
         EndOnDamage(run, volumeName, label);
     }
-    if (main.IOFailed) return {true, std::nullopt};
+    if (main.IOFailed) {
+        volume.Release();
+        return {true, std::nullopt};
+    }
     return {false, PutInPlace(run, copy, destPath)};
 }
 
@@ -158,14 +162,20 @@ std::string DivertedName(platform::FileSystem& files, const std::string& destPat
 }
 
 void InstallFile(core::Installer& run, const std::string& volumeName, const std::string& destPath, bool reg) {
+    package::TResourceClass volume(run.Machine.files, run.TempDir);
+    InstallFile(run, volume, volumeName, destPath, reg);
+}
+
+void InstallFile(core::Installer& run, package::TResourceClass& volume, const std::string& volumeName,
+                 const std::string& destPath, bool reg) {
     const std::string label = common::FileNamePart(destPath);
     system::LogInstalledFile(run, destPath, reg);
     run.Windows.Main->FileDone = 0;
     MakeDirectoryOf(run, destPath);
     run.Windows.Copying->NowCoping.SetText(label);
 
-    Attempt attempt = Unpack(run, volumeName, label, destPath);
-    while (attempt.failed && AskRetry(run, label)) attempt = Unpack(run, volumeName, label, destPath);
+    Attempt attempt = Unpack(run, volume, volumeName, label, destPath);
+    while (attempt.failed && AskRetry(run, label)) attempt = Unpack(run, volume, volumeName, label, destPath);
     const std::string path = attempt.path.value_or(destPath);
     if (!attempt.failed && (reg || IsLibrary(path))) system::AppendInstallReg(run, path);
 }
