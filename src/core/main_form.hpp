@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "core/installer.hpp"
 #include "platform/forms.hpp"
@@ -43,6 +44,11 @@ public:
     std::int32_t FileTotal = 0;
     // A write of the file being unpacked failed.
     bool IOFailed = false;
+    // The name of the file being unpacked, shown in the copy window at its next update.
+    std::string FileName;
+    // When the copy window was last brought up to date (Ui::Milliseconds), if ever.
+    std::uint32_t ShownAt = 0;
+    bool Shown = false;
 
     void FormCreate();
     void FormResize();

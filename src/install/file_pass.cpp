@@ -127,6 +127,7 @@ void InstallResources(core::Installer& run) {
         const std::int32_t files = core::VolumeFileCount(script, section);
         for (std::int32_t d = 1; d <= files; ++d) InstallItem(run, volume, source, b, section, d);
         source.Release();
+        ShowProgressNow(run);
     }
 }
 

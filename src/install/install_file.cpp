@@ -8,7 +8,6 @@
 #include "core/main_form.hpp"
 #include "install/progress.hpp"
 #include "dialogs/confirm_abort.hpp"
-#include "dialogs/copying.hpp"
 #include "package/catalogue.hpp"
 #include "package/resource.hpp"
 #include "platform/file_system.hpp"
@@ -120,9 +119,11 @@ Attempt Unpack(core::Installer& run, package::TResourceClass& volume, const std:
     try {
         main.IOFailed = !UnpackCopy(run, volume, entry, copy);
     } catch (const package::FormatError&) {
+        install::ShowProgressNow(run);
         EndOnDamage(run, volumeName, label);
     }
     if (main.IOFailed) {
+        install::ShowProgressNow(run);
         volume.Release();
         return {true, std::nullopt};
     }
@@ -172,7 +173,7 @@ void InstallFile(core::Installer& run, package::TResourceClass& volume, const st
     system::LogInstalledFile(run, destPath, reg);
     run.Windows.Main->FileDone = 0;
     MakeDirectoryOf(run, destPath);
-    run.Windows.Copying->NowCoping.SetText(label);
+    install::ShowFileName(run, label);
 
     Attempt attempt = Unpack(run, volume, volumeName, label, destPath);
     while (attempt.failed && AskRetry(run, label)) attempt = Unpack(run, volume, volumeName, label, destPath);
