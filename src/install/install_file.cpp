@@ -164,13 +164,13 @@ std::string DivertedName(platform::FileSystem& files, const std::string& destPat
 
 void InstallFile(core::Installer& run, const std::string& volumeName, const std::string& destPath, bool reg) {
     package::TResourceClass volume(run.Machine.files, run.TempDir);
-    InstallFile(run, volume, volumeName, destPath, reg);
+    InstallFile(run, volume, volumeName, destPath, reg, run.Machine.files.FileExists(destPath));
 }
 
 void InstallFile(core::Installer& run, package::TResourceClass& volume, const std::string& volumeName,
-                 const std::string& destPath, bool reg) {
+                 const std::string& destPath, bool reg, bool destExists) {
     const std::string label = common::FileNamePart(destPath);
-    system::LogInstalledFile(run, destPath, reg);
+    system::LogInstalledFile(run, destPath, reg, destExists);
     run.Windows.Main->FileDone = 0;
     MakeDirectoryOf(run, destPath);
     install::ShowFileName(run, label);

@@ -33,7 +33,8 @@ void InstallFile(core::Installer& run, const std::string& volumeName, const std:
 // file: while it holds volumeName open (package::TResourceClass::OpenAndHold) an
 // attempt reads from it as it stands; otherwise, and after every failed attempt (so
 // for the retry after the write-error box), the volume is opened afresh and held.
+// destExists tells whether a file is at destPath, as the caller has just looked.
 void InstallFile(core::Installer& run, package::TResourceClass& volume, const std::string& volumeName,
-                 const std::string& destPath, bool reg);
+                 const std::string& destPath, bool reg, bool destExists);
 
 }  // namespace instalator::install
