@@ -7,10 +7,10 @@
 # The time per file is taken from the installed files themselves: the last write of
 # the last file minus the last write of the first, over COUNT - 1. It covers
 # everything the pass does between two files (the uninstall log, the script, the
-# volume, the scratch file, the copy, the progress and status updates) and nothing of
+# volume, the copy, the progress and status updates) and nothing of
 # Wine's start or the dialogs. The wall time from the group dialog's "Instaluj" to
 # the final dialog is printed beside it (it adds the drawing of the copy window, the
-# links, the uninstall entry and a 100 ms poll).
+# links, the uninstall entry and the polls that wait for the end).
 #
 # Usage: bench/wine_file_pass.sh [COUNT...]   (default: 100 500 1000)
 # FILE_KB (default 10) sets the size of every file, VOLUMES (default 8) the number of

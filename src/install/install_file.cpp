@@ -43,11 +43,21 @@ void RemoveIfThere(platform::FileSystem& files, const std::string& path) {
 // place, or, when the old file cannot be deleted (in use, read-only), stays there
 // and is queued to replace it at the next start. Returns where the file now is.
 std::string PutInPlace(core::Installer& run, const std::string& copy, const std::string& destPath) {
-    if (!DeleteIfExists(run.Machine.files, destPath)) {
+    platform::FileSystem& files = run.Machine.files;
+    // Renaming over the destination replaces it where deleting it would succeed, in one
+    // step and without first looking whether there is one; where the rename fails, the
+    // old file is deleted first, or the copy queued when it cannot be.
+    try {
+        files.RenameFile(copy, destPath);
+        return destPath;
+    } catch (const common::IoError&) {
+        // In use or read-only, or the rename itself failed: decided below.
+    }
+    if (!DeleteIfExists(files, destPath)) {
         system::QueueRename(run, destPath, copy);
         return copy;
     }
-    run.Machine.files.RenameFile(copy, destPath);
+    files.RenameFile(copy, destPath);
     return destPath;
 }
 
