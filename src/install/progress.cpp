@@ -24,17 +24,12 @@ void ShowName(core::Installer& run) {
     if (!name.empty() && label.Text() != name) label.SetText(name);
 }
 
-// Sets the bars; false when the sizes they need are not known.
-bool ShowBars(core::Installer& run) {
+void ShowBars(core::Installer& run) {
     const core::TMain& main = *run.Windows.Main;
-    const std::int32_t total = run.State.TotalSpaceNeeded;
-    if (total == 0 || main.FileTotal == 0) return false;
-    // Extended precision throughout; the sum cannot overflow there either.
-    const long double written = main.FileDone;
+    if (!main.SharesKnown) return;
     dialogs::TCopying& copying = *run.Windows.Copying;
-    copying.CurrentProgressBar.SetPosition(Nearest(written / main.FileTotal * 100));
-    copying.WholeProgressBar.SetPosition(Nearest((written + run.State.BytesDone) / total * 100));
-    return true;
+    copying.CurrentProgressBar.SetPosition(main.CurrentShare);
+    copying.WholeProgressBar.SetPosition(main.WholeShare);
 }
 
 }  // namespace
@@ -55,7 +50,14 @@ void ShowFileName(core::Installer& run, const std::string& name) {
 void UpdateProgress(core::Installer& run, std::int32_t bytesWritten) {
     core::TMain& main = *run.Windows.Main;
     main.FileDone = bytesWritten;
-    if (run.State.TotalSpaceNeeded == 0 || main.FileTotal == 0 || !UpdateDue(run)) return;
+    const std::int32_t total = run.State.TotalSpaceNeeded;
+    if (total == 0 || main.FileTotal == 0) return;
+    // Extended precision throughout; the sum cannot overflow there either.
+    const long double written = bytesWritten;
+    main.CurrentShare = Nearest(written / main.FileTotal * 100);
+    main.WholeShare = Nearest((written + run.State.BytesDone) / total * 100);
+    main.SharesKnown = true;
+    if (!UpdateDue(run)) return;
     ShowName(run);
     ShowBars(run);
     run.App.ProcessMessages();

@@ -22,13 +22,15 @@ void ShowFileName(core::Installer& run, const std::string& name);
 
 // Told the size of the file being unpacked after every 4096-byte block and once at
 // its end: records it in TMain's FileDone and, when both the file's size and the
-// declared space are known (not 0) and an update is due, shows the file's name, sets
-// the current-file bar to the file's share and the whole bar to the share of all
-// bytes so far in the declared space, both in whole percent, then lets pending
-// window messages run (the copy window's abort button is answered there).
+// declared space are known (not 0), the bars' positions: the current-file bar at the
+// file's share and the whole bar at the share of all bytes so far in the declared
+// space, both in whole percent. When an update is due it shows the file's name and
+// those positions, then lets pending window messages run (the copy window's abort
+// button is answered there).
 void UpdateProgress(core::Installer& run, std::int32_t bytesWritten);
 
-// Brings the copy window up to date at once, before a box covers it.
+// Brings the copy window at once to what UpdateProgress and ShowFileName last told
+// it, before a box covers it.
 void ShowProgressNow(core::Installer& run);
 
 }  // namespace instalator::install

@@ -95,7 +95,8 @@ namespace {
 
 // With the clock standing still the copy window changes at most once per frame, and
 // then shows the latest name and sizes; messages run only with such an update. The
-// sizes are recorded every time, and an update before a box shows everything at once.
+// sizes are recorded every time, and an update before a box shows at once what the
+// window was last told, also once the file's bytes count as done.
 TEST(UpdateProgressTest, TheWindowFollowsAtMostOncePerFrame) {
     InstallerMachine m;
     m.PrepareInstaller("[Application]\r\n");
@@ -134,9 +135,12 @@ TEST(UpdateProgressTest, TheWindowFollowsAtMostOncePerFrame) {
         UpdateProgress(run, 80);
         ShowProgressNow(run);
         note();
+        run.State.BytesDone += 100;  // the pass goes on to the next file
+        ShowProgressNow(run);
+        note();
     });
     const std::vector<std::tuple<std::string, int, int, int, std::int32_t>> expected = {
-        {"A.txt", 0, 0, 0, 50}, {"A.txt", 0, 0, 0, 60}, {"B.txt", 70, 7, 1, 70}, {"C.txt", 80, 8, 1, 80}};
+        {"A.txt", 0, 0, 0, 50}, {"A.txt", 0, 0, 0, 60}, {"B.txt", 70, 7, 1, 70}, {"C.txt", 80, 8, 1, 80}, {"C.txt", 80, 8, 1, 80}};
     ASSERT_EQ(shown.size(), expected.size());
     for (std::size_t i = 0; i < shown.size(); ++i) {
         SCOPED_TRACE(i);
