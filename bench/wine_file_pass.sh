@@ -7,23 +7,30 @@
 # The time per file is taken from the installed files themselves: the last write of
 # the last file minus the last write of the first, over COUNT - 1. It covers
 # everything the pass does between two files (the uninstall log, the script, the
-# volume, the scratch file, the copy, the progress and status updates) and nothing of
+# volume, the copy, the progress and status updates) and nothing of
 # Wine's start or the dialogs. The wall time from the group dialog's "Instaluj" to
 # the final dialog is printed beside it (it adds the drawing of the copy window, the
-# links, the uninstall entry and a 100 ms poll).
+# links, the uninstall entry and the polls that wait for the end).
 #
 # Usage: bench/wine_file_pass.sh [COUNT...]   (default: 100 500 1000)
+# FILE_KB (default 10) sets the size of every file, VOLUMES (default 8) the number of
+# volumes. EXTRACT=1 also times respack.exe (from BIN) extracting the first file from
+# its volume in the same Wine prefix, as wall and CPU time less those of a respack.exe
+# run that does nothing (Wine's start): say FILE_KB=40960 VOLUMES=1 EXTRACT=1 ... 1.
 # BIN (default build/win32/bin) names the Windows binaries (Setup.exe, driver.exe);
 # RESPACK (default build/native/bin/respack) the Linux respack that packs the volumes.
-# TRACE, when set, is Setup.exe's WINEDEBUG (say +timestamp,+server), and its log is
-# kept as build/wine-file-pass-COUNT.log.
+# TRACE, when set, is Setup.exe's WINEDEBUG (say +timestamp,+seh), and its log is
+# kept as build/wine-file-pass-COUNT.log; TRACE=+server starts the Wine server with
+# its request trace, which is kept instead (the requests of every process so far).
+# BREAKDOWN=1 prints the CPU time per file of each process.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bin=$(cd "${BIN:-$root/build/win32/bin}" && pwd)
 respack=${RESPACK:-$root/build/native/bin/respack}
 counts=("$@")
 [ ${#counts[@]} -gt 0 ] || counts=(100 500 1000)
-volumes=8
+volumes=${VOLUMES:-8}
+file_kb=${FILE_KB:-10}
 for f in "$bin/Setup.exe" "$bin/driver.exe" "$respack"; do
   [ -x "$f" ] || [ -f "$f" ] || { echo "missing $f" >&2; exit 1; }
 done
@@ -33,8 +40,8 @@ started=()
 export WINEPREFIX="$work/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 cleanup() {
   local pid
-  for pid in "${started[@]}"; do kill "$pid" 2>/dev/null || true; done
   timeout 20 wineserver -k >/dev/null 2>&1 || true
+  for pid in "${started[@]}"; do kill "$pid" 2>/dev/null || true; done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -60,9 +67,9 @@ driver() { timeout 600 wine "$bin/driver.exe" "$@" >/dev/null; }
 make_product() {  # dir count
   local dir=$1 count=$2
   mkdir -p "$dir/files"
-  python3 - "$dir" "$count" "$volumes" <<'EOF'
+  python3 - "$dir" "$count" "$volumes" "$file_kb" <<'EOF'
 import random, sys
-out, count, volumes = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+out, count, volumes, size = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4]) * 1024
 rng = random.Random(count)
 words = [''.join(rng.choice('abcdefghijklmnoprstuwyz') for _ in range(rng.randint(2, 9))) for _ in range(400)]
 # A volume holds 128 entries, one of them its catalogue; the first also holds the
@@ -74,7 +81,7 @@ for n in range(count):
     v = min((v for v in range(volumes) if per[v] < room[v]), key=lambda v: per[v])
     per[v] += 1
 lines = ['[Application]', 'Title=Bench %d' % count, 'TargetDir=C:\\Bench%d' % count, 'Group=Bench%d' % count,
-         'PrgSpace=%d' % (count * 10240), 'WinSpace=0', '', '[Resources]', 'Count=%d' % volumes]
+         'PrgSpace=%d' % (count * size), 'WinSpace=0', '', '[Resources]', 'Count=%d' % volumes]
 for v in range(volumes):
     lines += ['Item%d=Setup%d.res' % (v + 1, v + 1), 'Item%dRewrite=true' % (v + 1)]
 n = 0
@@ -85,9 +92,18 @@ for v in range(volumes):
         n += 1
         name = 'F%04d.TXT' % n
         text = bytearray()
-        while len(text) < 10240:
+        while len(text) < min(size, 1 << 20):
             text += (' '.join(rng.choice(words) for _ in range(12)) + '\r\n').encode()
-        open('%s/files/%s' % (out, name), 'wb').write(bytes(text[:10240]))
+        with open('%s/files/%s' % (out, name), 'wb') as f:
+            # Beyond 1 MB the megabytes repeat, with a line of their own in between.
+            left = size
+            while left > 0:
+                f.write(bytes(text[:min(left, len(text))]))
+                left -= min(left, len(text))
+                if left > 0:
+                    line = ('%d %s\r\n' % (left, rng.choice(words))).encode()[:left]
+                    f.write(line)
+                    left -= len(line)
         lines.append('Item%d=%s' % (d + 1, name))
         names.append(name)
     open('%s/volume%d.txt' % (out, v + 1), 'w').write('\n'.join(names) + '\n')
@@ -123,6 +139,24 @@ cpu_ms() {
   echo $((total * 1000 / $(getconf CLK_TCK)))
 }
 
+# The same CPU time per process, as "name ticks" lines (BREAKDOWN=1 prints it per file).
+cpu_snapshot() {
+  local pid name
+  for pid in /proc/[0-9]*; do
+    pid=${pid#/proc/}
+    if [ "$pid" = "$xvfb" ] || { tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
+         ! grep -q 'driver.exe' "/proc/$pid/cmdline" 2>/dev/null; }; then
+      name=$(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | awk '{n = $1; sub(/.*[\\\/]/, "", n); print n}')
+      awk -v p="$pid" -v n="${name:-?}" '{print p, n, $14 + $15}' "/proc/$pid/stat" 2>/dev/null || true
+    fi
+  done
+}
+
+if [ "${TRACE:-}" = +server ]; then
+  wineserver -f -d1 2>"$work/server.log" &
+  started+=($!)
+fi
+
 printf '%8s %14s %16s %18s %18s\n' files 'ms per file' 'pass wall (s)' 'CPU ms per file' 'Setup.uni bytes'
 for count in "${counts[@]}"; do
   dir="$work/product$count"
@@ -139,18 +173,50 @@ for count in "${counts[@]}"; do
   driver wait "Wskaż grupę dla programu" 30000
   begin=$(date +%s.%N)
   cpu_begin=$(cpu_ms)
+  [ -z "${BREAKDOWN:-}" ] || cpu_snapshot >"$work/cpu-begin"
   driver click "Wskaż grupę dla programu" "&Instaluj"
+  # The driver's wait asks the Wine server for the window list every 10 ms, which would
+  # count against the pass: the last file is awaited here first.
+  target="$WINEPREFIX/drive_c/Bench$count"
+  last_file="$target/$(printf 'F%04d.TXT' "$count")"
+  for _ in $(seq 90000); do [ -e "$last_file" ] && break; kill -0 "$setup" 2>/dev/null || break; sleep 0.02; done
   driver wait "Instalacja zakończona" 1800000
   end=$(date +%s.%N)
   cpu_end=$(cpu_ms)
+  if [ -n "${BREAKDOWN:-}" ]; then
+    cpu_snapshot >"$work/cpu-end"
+    awk -v n="$count" -v hz="$(getconf CLK_TCK)" 'NR == FNR { begin[$1] = $3; next }
+      { used[$2] += $3 - ($1 in begin ? begin[$1] : 0) }
+      END { for (p in used) if (used[p] > 0) printf "  %s %.2f CPU ms per file\n", p, used[p] * 1000 / hz / n }' \
+      "$work/cpu-begin" "$work/cpu-end" >&2
+  fi
   driver click "Instalacja zakończona" "Zakończ instalację"
   wait "$setup" || true
-  [ -z "${TRACE:-}" ] || cp "$dir/wine.log" "$root/build/wine-file-pass-$count.log"
-  target="$WINEPREFIX/drive_c/Bench$count"
+  if [ "${TRACE:-}" = +server ]; then
+    cp "$work/server.log" "$root/build/wine-file-pass-$count.log"
+  elif [ -n "${TRACE:-}" ]; then
+    cp "$dir/wine.log" "$root/build/wine-file-pass-$count.log"
+  fi
   first=$(mtime "$target/F0001.TXT")
   last=$(mtime "$target/$(printf 'F%04d.TXT' "$count")")
   for f in "$dir"/files/F*.TXT; do cmp -s "$f" "$target/$(basename "$f")" || { echo "$f differs" >&2; exit 1; }; done
   awk -v n="$count" -v a="$first" -v b="$last" -v s="$begin" -v e="$end" -v c="$((cpu_end - cpu_begin))" \
     -v u="$(stat -c %s "$target/Setup.uni")" \
-    'BEGIN { printf "%8d %14.2f %16.2f %18.2f %18d\n", n, (b - a) * 1000 / (n - 1), e - s, c / n, u }'
+    'BEGIN { printf "%8d %14.2f %16.2f %18.2f %18d\n", n, (n > 1 ? (b - a) * 1000 / (n - 1) : 0), e - s, c / n, u }'
+  if [ -n "${EXTRACT:-}" ]; then
+    # Wall time and the process's CPU time (ms) of a respack.exe run.
+    timed() {
+      local t0 t1 times
+      t0=$(date +%s.%N)
+      times=$( { TIMEFORMAT='%U %S'; time (cd "$dir" && timeout 600 wine "$bin/respack.exe" "$@" >/dev/null 2>&1); } 2>&1 )
+      t1=$(date +%s.%N)
+      awk -v a="$t0" -v b="$t1" -v t="$times" 'BEGIN { split(t, u, " "); printf "%.0f %.0f", (b - a) * 1000, (u[1] + u[2]) * 1000 }'
+    }
+    mkdir -p "$dir/out"
+    read -r idle_wall idle_cpu <<<"$(timed list Setup1.res)"
+    read -r wall cpu <<<"$(timed extract -d out Setup1.res F0001.TXT)"
+    cmp -s "$dir/files/F0001.TXT" "$dir/out/F0001.TXT" || { echo "respack.exe extract differs" >&2; exit 1; }
+    printf '  respack.exe extract F0001.TXT less a respack.exe list: %d ms wall, %d ms CPU of its process\n' \
+      $((wall - idle_wall)) $((cpu - idle_cpu))
+  fi
 done

@@ -10,10 +10,13 @@ std::size_t LastSeparator(std::string_view path) { return path.find_last_of("\\/
 }  // namespace
 
 std::string_view TrimBlanks(std::string_view text) {
-    constexpr std::string_view kBlanks = " \t";
-    const std::size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+    // Plain loops: the library's find_first_not_of makes a call per character.
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    while (first < last && blank(text[first])) ++first;
+    while (last > first && blank(text[last - 1])) --last;
+    return text.substr(first, last - first);
 }
 
 std::string Blanks(std::int32_t count) { return count > 0 ? std::string(static_cast<std::size_t>(count), ' ') : std::string(); }

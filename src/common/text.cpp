@@ -171,7 +171,7 @@ std::string UpperCase(std::string_view text) {
 bool SameText(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerChar(a[i]) != LowerChar(b[i])) return false;
+        if (a[i] != b[i] && LowerChar(a[i]) != LowerChar(b[i])) return false;
     }
     return true;
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "core/installer.hpp"
 #include "platform/forms.hpp"
@@ -43,6 +44,15 @@ public:
     std::int32_t FileTotal = 0;
     // A write of the file being unpacked failed.
     bool IOFailed = false;
+    // What the copy window is to show at its next update: the name of the file being
+    // unpacked and, once known, the bars' positions in percent.
+    std::string FileName;
+    std::int64_t CurrentShare = 0;
+    std::int64_t WholeShare = 0;
+    bool SharesKnown = false;
+    // When the copy window was last brought up to date (Ui::Milliseconds), if ever.
+    std::uint32_t ShownAt = 0;
+    bool Shown = false;
 
     void FormCreate();
     void FormResize();

@@ -69,10 +69,11 @@ void RecordShortCut(core::Installer& run, const core::ScriptItem& item, const st
     entry.Arguments = item.File.empty() ? item.Parameter : common::CommandWord(destPath);
 }
 
-// Whether the file at destPath is to be (re)written by the packed copy.
+// Whether the file at destPath (exists: whether there is one) is to be (re)written by
+// the packed copy.
 bool ShouldInstall(core::Installer& run, const profile::TIniFile& script, std::int32_t b, const std::string& destPath,
-                   const package::FileVersion& packed) {
-    if (!run.Machine.files.FileExists(destPath)) return true;
+                   bool exists, const package::FileVersion& packed) {
+    if (!exists) return true;
     if (!core::VolumeRewrite(script, b)) return false;
     const package::FileVersion existing = package::ReadFileVersion(run.Machine.files, destPath);
     return existing == package::FileVersion{} || packed > existing;
@@ -83,15 +84,12 @@ void AddBytesDone(core::InstallerState& state, std::int32_t size) {
     state.BytesDone = static_cast<std::int32_t>(std::min<std::int64_t>(sum, std::numeric_limits<std::int32_t>::max()));
 }
 
-void InstallItem(core::Installer& run, package::TResourceClass& volume, std::int32_t b, const std::string& section,
-                 std::int32_t d) {
-    const std::string picture = core::SplashPicture(*run.State.ScriptIni, b, d);
+// script is the reading of the script for volume b, volume the directory read when the
+// pass came to it; source is where the files are read from (see InstallFile).
+void InstallItem(core::Installer& run, const profile::TIniFile& script, package::TResourceClass& volume,
+                 package::TResourceClass& source, std::int32_t b, const std::string& section, std::int32_t d) {
+    const std::string picture = core::SplashPicture(script, b, d);
     if (!picture.empty()) ShowPicture(run, picture);
-
-    // From here to the file's installation no message is let run, so nothing can
-    // change the script meanwhile: its keys for this item come from one reading.
-    const profile::TIniFile script(run.Machine.files, run.State.ScriptIni->FileName(),
-                                  profile::TIniFile::Access::Exclusive);
     const core::ScriptItem item = core::ReadScriptItem(script, section, d);
     const std::string directory = DestinationDirectory(run, item.Dest);
     platform::MakePath(run.Machine.files, directory);
@@ -99,8 +97,9 @@ void InstallItem(core::Installer& run, package::TResourceClass& volume, std::int
     if (item.Shell == 1) RecordShortCut(run, item, destPath);
 
     const package::TResourceEntry entry = volume.FindEntry(common::FileNamePart(destPath));
-    if (ShouldInstall(run, script, b, destPath, entry.FileVersion)) {
-        InstallFile(run, core::VolumeName(script, b), destPath, item.Reg == 1);
+    const bool exists = run.Machine.files.FileExists(destPath);
+    if (ShouldInstall(run, script, b, destPath, exists, entry.FileVersion)) {
+        InstallFile(run, source, core::VolumeName(script, b), destPath, item.Reg == 1, exists);
     } else {
         run.Report.Note(u8"Pozostawiono istniejący plik ", destPath);
     }
@@ -121,12 +120,20 @@ std::string DestinationDirectory(core::Installer& run, std::string_view dest) {
 void InstallResources(core::Installer& run) {
     const profile::TIniFile& script = *run.State.ScriptIni;
     package::TResourceClass volume(run.Machine.files, run.TempDir);
+    // Kept open from file to file of one volume; let go before the next diskette.
+    package::TResourceClass source(run.Machine.files, run.TempDir);
     const std::int32_t count = core::VolumeCount(script);
     for (std::int32_t b = 1; b <= count; ++b) {
         OpenVolume(run, volume, b);
         const std::string section = core::VolumeName(script, b);
         const std::int32_t files = core::VolumeFileCount(script, section);
-        for (std::int32_t d = 1; d <= files; ++d) InstallItem(run, volume, b, section, d);
+        // The script is the installer's own copy in the temporary directory, which
+        // nothing writes during the pass: the keys of a volume's items come from one
+        // reading.
+        const profile::TIniFile items(run.Machine.files, script.FileName(), profile::TIniFile::Access::Exclusive);
+        for (std::int32_t d = 1; d <= files; ++d) InstallItem(run, items, volume, source, b, section, d);
+        source.Release();
+        ShowProgressNow(run);
     }
 }
 

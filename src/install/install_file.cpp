@@ -8,7 +8,6 @@
 #include "core/main_form.hpp"
 #include "install/progress.hpp"
 #include "dialogs/confirm_abort.hpp"
-#include "dialogs/copying.hpp"
 #include "package/catalogue.hpp"
 #include "package/resource.hpp"
 #include "platform/file_system.hpp"
@@ -44,11 +43,21 @@ void RemoveIfThere(platform::FileSystem& files, const std::string& path) {
 // place, or, when the old file cannot be deleted (in use, read-only), stays there
 // and is queued to replace it at the next start. Returns where the file now is.
 std::string PutInPlace(core::Installer& run, const std::string& copy, const std::string& destPath) {
-    if (!DeleteIfExists(run.Machine.files, destPath)) {
+    platform::FileSystem& files = run.Machine.files;
+    // Renaming over the destination replaces it where deleting it would succeed, in one
+    // step and without first looking whether there is one; where the rename fails, the
+    // old file is deleted first, or the copy queued when it cannot be.
+    try {
+        files.RenameFile(copy, destPath);
+        return destPath;
+    } catch (const common::IoError&) {
+        // In use or read-only, or the rename itself failed: decided below.
+    }
+    if (!DeleteIfExists(files, destPath)) {
         system::QueueRename(run, destPath, copy);
         return copy;
     }
-    run.Machine.files.RenameFile(copy, destPath);
+    files.RenameFile(copy, destPath);
     return destPath;
 }
 
@@ -104,14 +113,15 @@ bool UnpackCopy(core::Installer& run, package::TResourceClass& volume, const pac
     return false;
 }
 
-// One unpacking attempt with a fresh volume object.
-Attempt Unpack(core::Installer& run, const std::string& volumeName, const std::string& label,
-               const std::string& destPath) {
+// One unpacking attempt, from the volume as it is held or opened afresh. A failed
+// attempt lets the volume go, so that the next one reads it anew.
+Attempt Unpack(core::Installer& run, package::TResourceClass& volume, const std::string& volumeName,
+               const std::string& label, const std::string& destPath) {
     core::TMain& main = *run.Windows.Main;
     main.IOFailed = false;
-    package::TResourceClass volume(run.Machine.files, run.TempDir);
+    const std::string path = run.State.SourceDir + volumeName;
+    if (!volume.Holding() || volume.PackagePath() != path) volume.OpenAndHold(path);
     volume.SetProgress([&run](std::int32_t written) { install::UpdateProgress(run, written); });
-    volume.OpenPackage(run.State.SourceDir + volumeName);
     const package::TResourceEntry entry = volume.FindEntry(label);
     main.FileTotal = entry.UnpackedSize;
     if (entry.EntryName.empty()) return {};
@@ -119,9 +129,14 @@ Attempt Unpack(core::Installer& run, const std::string& volumeName, const std::s
     try {
         main.IOFailed = !UnpackCopy(run, volume, entry, copy);
     } catch (const package::FormatError&) {
+        install::ShowProgressNow(run);
         EndOnDamage(run, volumeName, label);
     }
-    if (main.IOFailed) return {true, std::nullopt};
+    if (main.IOFailed) {
+        install::ShowProgressNow(run);
+        volume.Release();
+        return {true, std::nullopt};
+    }
     return {false, PutInPlace(run, copy, destPath)};
 }
 
@@ -174,14 +189,20 @@ std::string DivertedName(platform::FileSystem& files, const std::string& destPat
 }
 
 void InstallFile(core::Installer& run, const std::string& volumeName, const std::string& destPath, bool reg) {
+    package::TResourceClass volume(run.Machine.files, run.TempDir);
+    InstallFile(run, volume, volumeName, destPath, reg, run.Machine.files.FileExists(destPath));
+}
+
+void InstallFile(core::Installer& run, package::TResourceClass& volume, const std::string& volumeName,
+                 const std::string& destPath, bool reg, bool destExists) {
     const std::string label = common::FileNamePart(destPath);
-    system::LogInstalledFile(run, destPath, reg);
+    system::LogInstalledFile(run, destPath, reg, destExists);
     run.Windows.Main->FileDone = 0;
     MakeDirectoryOf(run, destPath);
-    run.Windows.Copying->NowCoping.SetText(label);
+    install::ShowFileName(run, label);
 
-    Attempt attempt = Unpack(run, volumeName, label, destPath);
-    while (attempt.failed && AskRetry(run, label, destPath)) attempt = Unpack(run, volumeName, label, destPath);
+    Attempt attempt = Unpack(run, volume, volumeName, label, destPath);
+    while (attempt.failed && AskRetry(run, label, destPath)) attempt = Unpack(run, volume, volumeName, label, destPath);
     NoteAttempt(run, attempt, destPath);
     const std::string path = attempt.path.value_or(destPath);
     if (!attempt.failed && (reg || IsLibrary(path))) system::AppendInstallReg(run, path);

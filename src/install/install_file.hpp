@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/installer.hpp"
+#include "package/resource.hpp"
 #include "platform/file_system.hpp"
 
 namespace instalator::install {
@@ -27,5 +28,13 @@ std::string DivertedName(platform::FileSystem& files, const std::string& destPat
 // write-error box. An existing destination is touched only when the volume holds
 // the entry.
 void InstallFile(core::Installer& run, const std::string& volumeName, const std::string& destPath, bool reg);
+
+// The same, reading the entry through volume, which the file pass keeps from file to
+// file: while it holds volumeName open (package::TResourceClass::OpenAndHold) an
+// attempt reads from it as it stands; otherwise, and after every failed attempt (so
+// for the retry after the write-error box), the volume is opened afresh and held.
+// destExists tells whether a file is at destPath, as the caller has just looked.
+void InstallFile(core::Installer& run, package::TResourceClass& volume, const std::string& volumeName,
+                 const std::string& destPath, bool reg, bool destExists);
 
 }  // namespace instalator::install

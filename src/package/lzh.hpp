@@ -53,6 +53,12 @@ void CompressFile(platform::FileSystem& fs, const std::string& source, const std
 DecodeResult DecompressFile(platform::FileSystem& fs, const std::string& source, const std::string& dest,
                             const Progress& progress = {});
 
+// DecompressFile for a stream that is already open: decodes at most codeBytes of code
+// bits read from in (positioned after the length field) for length output bytes into
+// dest, with the same failures, results and progress reports.
+DecodeResult DecodeToFile(platform::File& in, std::int64_t codeBytes, std::int32_t length, platform::FileSystem& fs,
+                          const std::string& dest, const Progress& progress = {});
+
 // In-memory forms, for tools and tests: the whole stream, length field included.
 // Data longer than the length field can state throws StreamError.
 std::vector<std::uint8_t> CompressBytes(std::span<const std::uint8_t> data);

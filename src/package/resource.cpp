@@ -125,15 +125,61 @@ bool IsPlainFileName(std::string_view name) {
 
 // The catalogue was written from the package as its publisher made it: any other
 // bytes or sizes mean damage on the way.
-void CheckAgainstCatalogue(const TResourceEntry& entry, std::uint32_t crc, const CatalogueRecord& expected) {
-    const std::string at = "entry \"" + entry.EntryName + "\": ";
+void CheckSizesAgainstCatalogue(const TResourceEntry& entry, const CatalogueRecord& expected) {
     if (entry.PackedSize != expected.packedSize || entry.UnpackedSize != expected.unpackedSize) {
-        throw DamagedEntry(at + "sizes " + Text(entry.PackedSize) + " packed, " + Text(entry.UnpackedSize) +
-                           " unpacked differ from the catalogue's " + Text(expected.packedSize) + ", " +
-                           Text(expected.unpackedSize));
+        throw DamagedEntry("entry \"" + entry.EntryName + "\": sizes " + Text(entry.PackedSize) + " packed, " +
+                           Text(entry.UnpackedSize) + " unpacked differ from the catalogue's " +
+                           Text(expected.packedSize) + ", " + Text(expected.unpackedSize));
     }
-    if (crc != expected.crc) {
-        throw DamagedEntry(at + "CRC-32 " + CrcText(crc) + " of its stream differs from the catalogue's " + CrcText(expected.crc));
+}
+
+std::string CutShort(const TResourceEntry& entry, std::int64_t stored) {
+    return "entry \"" + entry.EntryName + "\": the stream is cut short by the end of the package (" + Text(stored) +
+           " of " + Text(entry.PackedSize) + " bytes)";
+}
+
+// A package file read in order from an entry's stream, keeping the CRC-32 and the
+// count of the bytes read, so that the stream is checked as the decoder reads it.
+class StreamReader final : public platform::File {
+public:
+    explicit StreamReader(platform::File& file) : file_(file) {}
+
+    std::size_t Read(void* buffer, std::size_t size) override {
+        const std::size_t got = file_.Read(buffer, size);
+        crc_ = Crc32(crc_, buffer, got);
+        count_ += static_cast<std::int64_t>(got);
+        return got;
+    }
+    // Reads on to the end of a stream of size bytes; fewer when the file ends first.
+    void ReadTo(std::int64_t size) {
+        std::array<std::uint8_t, kCopyBlock> block{};
+        while (count_ < size) {
+            if (Read(block.data(), static_cast<std::size_t>(std::min<std::int64_t>(size - count_, kCopyBlock))) == 0) {
+                return;
+            }
+        }
+    }
+    std::uint32_t Crc() const { return crc_; }
+    std::int64_t Count() const { return count_; }
+
+    std::size_t Write(const void*, std::size_t) override { throw common::Error("a package stream is only read"); }
+    void Seek(std::int64_t) override { throw common::Error("a package stream is read in order"); }
+    std::int64_t Position() override { return file_.Position(); }
+    std::int64_t Size() override { return file_.Size(); }
+    void Truncate(std::int64_t) override { throw common::Error("a package stream is only read"); }
+    void Close() override {}
+
+private:
+    platform::File& file_;
+    std::uint32_t crc_ = 0;
+    std::int64_t count_ = 0;
+};
+
+void RemoveQuietly(platform::FileSystem& fs, const std::string& path) {
+    try {
+        fs.RemoveFile(path);
+    } catch (const common::IoError&) {
+        // Then it stays; the caller learns of the damage all the same.
     }
 }
 
@@ -231,14 +277,21 @@ void WriteEmptyPackage(platform::FileSystem& fs, const std::string& path) {
 
 TResourceClass::TResourceClass(platform::FileSystem& fs, std::string tempDir) : fs_(fs), tempDir_(std::move(tempDir)) {}
 
+TResourceClass::~TResourceClass() = default;
+
 std::string TResourceClass::ScratchPath() const { return tempDir_ + std::string(kScratchName); }
 
-void TResourceClass::Reload() {
+void TResourceClass::Reload(bool hold) {
+    held_.reset();
     PackageDirectory dir;
     try {
-        const auto file = fs_.Open(packagePath_, platform::OpenMode::Read);
+        auto file = fs_.Open(packagePath_, platform::OpenMode::Read);
         ReadDirectory(*file, file->Size(), dir);
-        file->Close();
+        if (hold) {
+            held_ = std::move(file);
+        } else {
+            file->Close();
+        }
     } catch (const common::Error&) {
         entries_ = std::move(dir.Entries);
         throw;
@@ -247,6 +300,7 @@ void TResourceClass::Reload() {
 }
 
 bool TResourceClass::OpenPackage(const std::string& path) {
+    held_.reset();
     packagePath_ = path;
     if (!fs_.FileExists(path)) return false;
     entries_.clear();
@@ -259,6 +313,23 @@ bool TResourceClass::OpenPackage(const std::string& path) {
         return false;
     }
 }
+
+bool TResourceClass::OpenAndHold(const std::string& path) {
+    held_.reset();
+    entries_.clear();
+    packagePath_ = path;
+    if (!fs_.FileExists(path)) return false;
+    try {
+        Reload(true);
+        return true;
+    } catch (const FormatError&) {
+        return false;
+    } catch (const common::IoError&) {
+        return false;
+    }
+}
+
+void TResourceClass::Release() { held_.reset(); }
 
 const TResourceEntry* TResourceClass::Find(std::string_view name) const {
     const auto found = std::find_if(entries_.begin(), entries_.end(),
@@ -287,12 +358,45 @@ DecodeResult TResourceClass::ExtractTo(const std::string& name, const std::strin
 
 DecodeResult TResourceClass::ExtractEntry(const TResourceEntry& entry, const std::string& destPath,
                                           const CatalogueRecord* expected) {
-    const std::string scratch = ScratchPath();
-    const ScratchRemover remover(fs_, scratch);
-    const std::uint32_t crc = CopyStreamToScratch(entry, scratch);
-    CheckStaged(entry, scratch);
-    if (expected != nullptr) CheckAgainstCatalogue(entry, crc, *expected);
-    const DecodeResult result = DecompressFile(fs_, scratch, destPath, progress_);
+    std::unique_ptr<platform::File> opened;
+    platform::File* package = held_.get();
+    if (package == nullptr) {
+        opened = fs_.Open(packagePath_, platform::OpenMode::Read);
+        package = opened.get();
+    }
+    // Only what lies inside the file can be read: a stream that runs past its end is
+    // refused before anything is written.
+    const std::int64_t fileSize = package->Size();
+    std::int64_t stored = 0;
+    if (entry.DataOffset >= 0 && entry.DataOffset < fileSize) {
+        stored = std::min<std::int64_t>(entry.PackedSize, fileSize - entry.DataOffset);
+    }
+    if (stored != entry.PackedSize) throw DamagedEntry(CutShort(entry, stored));
+    package->Seek(entry.DataOffset);
+    StreamReader stream(*package);
+    std::array<std::uint8_t, kStreamLengthField> field{};
+    if (stream.Read(field.data(), field.size()) != field.size()) {
+        throw common::IoError(common::kDiskReadError, packagePath_);
+    }
+    const std::int32_t length = LoadI32(field, 0);
+    if (length != entry.UnpackedSize) {
+        throw DamagedEntry("entry \"" + entry.EntryName + "\": stream length field " + Text(length) +
+                           " differs from the unpacked size " + Text(entry.UnpackedSize));
+    }
+    if (expected != nullptr) CheckSizesAgainstCatalogue(entry, *expected);
+
+    const DecodeResult result =
+        DecodeToFile(stream, entry.PackedSize - kStreamLengthField, length, fs_, destPath, progress_);
+    if (expected != nullptr) {
+        // The decoder may stop before the last code bytes: the CRC-32 covers them all.
+        stream.ReadTo(entry.PackedSize);
+        if (stream.Count() != entry.PackedSize || stream.Crc() != expected->crc) {
+            RemoveQuietly(fs_, destPath);
+            if (stream.Count() != entry.PackedSize) throw DamagedEntry(CutShort(entry, stream.Count()));
+            throw DamagedEntry("entry \"" + entry.EntryName + "\": CRC-32 " + CrcText(stream.Crc()) +
+                               " of its stream differs from the catalogue's " + CrcText(expected->crc));
+        }
+    }
     if (result.writeFailed) return result;
     if (result.inputExhausted || result.bytesWritten != entry.UnpackedSize) {
         throw DamagedEntry("entry \"" + entry.EntryName + "\" unpacks to " + Text(result.bytesWritten) + " of its " +
@@ -301,50 +405,8 @@ DecodeResult TResourceClass::ExtractEntry(const TResourceEntry& entry, const std
     return result;
 }
 
-// The staged stream must be whole and announce the size the entry records.
-void TResourceClass::CheckStaged(const TResourceEntry& entry, const std::string& scratch) {
-    const auto staged = fs_.Open(scratch, platform::OpenMode::Read);
-    const std::int64_t size = staged->Size();
-    const std::string at = "entry \"" + entry.EntryName + "\": ";
-    if (size != entry.PackedSize) {
-        throw DamagedEntry(at + "the stream is cut short by the end of the package (" + Text(size) + " of " +
-                           Text(entry.PackedSize) + " bytes)");
-    }
-    std::array<std::uint8_t, kStreamLengthField> field{};
-    if (staged->Read(field.data(), field.size()) != field.size()) throw common::IoError(common::kDiskReadError, scratch);
-    const std::int32_t length = LoadI32(field, 0);
-    if (length != entry.UnpackedSize) {
-        throw DamagedEntry(at + "stream length field " + Text(length) + " differs from the unpacked size " +
-                           Text(entry.UnpackedSize));
-    }
-}
-
-std::uint32_t TResourceClass::CopyStreamToScratch(const TResourceEntry& entry, const std::string& scratch) {
-    const auto package = fs_.Open(packagePath_, platform::OpenMode::Read);
-    const auto out = fs_.Open(scratch, platform::OpenMode::Create);
-    const std::int64_t fileSize = package->Size();
-    // Only what lies inside the file is copied; a truncated stream stays short.
-    std::int64_t remaining = 0;
-    if (entry.DataOffset >= 0 && entry.DataOffset < fileSize) {
-        remaining = std::min<std::int64_t>(entry.PackedSize, fileSize - entry.DataOffset);
-        package->Seek(entry.DataOffset);
-    }
-    std::array<std::uint8_t, kCopyBlock> block{};
-    std::uint32_t crc = 0;
-    while (remaining > 0) {
-        const auto want = static_cast<std::size_t>(std::min<std::int64_t>(remaining, kCopyBlock));
-        const std::size_t got = package->Read(block.data(), want);
-        if (got == 0) break;
-        WriteAll(*out, std::span(block.data(), got), scratch);
-        crc = Crc32(crc, block.data(), got);
-        remaining -= static_cast<std::int64_t>(got);
-    }
-    out->Close();
-    package->Close();
-    return crc;
-}
-
 bool TResourceClass::CreatePackage(const std::string& path) {
+    held_.reset();
     entries_.clear();
     packagePath_ = path;
     try {
@@ -356,6 +418,7 @@ bool TResourceClass::CreatePackage(const std::string& path) {
 }
 
 void TResourceClass::AddFile(const std::string& sourcePath) {
+    held_.reset();  // the package is about to change
     TResourceEntry entry;
     entry.EntryName = common::LeftText(common::FileNamePart(sourcePath), static_cast<std::int32_t>(kMaxEntryName));
     {
@@ -399,6 +462,7 @@ void TResourceClass::AppendScratchData(const std::string& scratch, TResourceEntr
 }
 
 void TResourceClass::AppendEntry(const TResourceEntry& entry) {
+    held_.reset();  // the package is about to change
     const auto file = fs_.Open(packagePath_, platform::OpenMode::ReadWrite);
     const std::int64_t pos = file->Size();
     PackageDirectory dir;

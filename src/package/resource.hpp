@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -110,18 +111,31 @@ void WriteEmptyPackage(platform::FileSystem& fs, const std::string& path);
 void CheckEntry(const TResourceEntry& entry, std::int64_t offset, std::size_t place);
 
 // The package object: reads a package's directory, finds entries by name without
-// regard to letter case, unpacks them through a scratch file in the temporary
-// directory, and builds packages. It holds no open file between operations.
+// regard to letter case, unpacks them, and builds packages (through a scratch file in
+// the temporary directory). It holds no open file between operations, unless asked to
+// by OpenAndHold.
 class TResourceClass {
 public:
     // tempDir ends with the file system's separator; the scratch file and the
     // entries unpacked by ExtractToTemp go there.
     TResourceClass(platform::FileSystem& fs, std::string tempDir);
+    ~TResourceClass();
+    TResourceClass(const TResourceClass&) = delete;
+    TResourceClass& operator=(const TResourceClass&) = delete;
 
     // Reads the directory of the package at path. False when no file is there (the
     // directory read before stays), or when the file cannot be read or is damaged
     // (the entries read before the damage stay).
     bool OpenPackage(const std::string& path);
+
+    // OpenPackage as on a new object (the entries read before go even when no file is
+    // there); the package file then stays open, and ExtractEntry reads from it, until
+    // the next OpenPackage, OpenAndHold or Release, so that unpacking many entries opens
+    // it once. Meanwhile it reads whatever that open file holds, even when the path
+    // names another file by then.
+    bool OpenAndHold(const std::string& path);
+    void Release();
+    bool Holding() const { return held_ != nullptr; }
 
     // The first entry in chain order whose name equals name without regard to
     // letter case; the all-zero record when there is none.
@@ -136,15 +150,15 @@ public:
     // all zero when no entry has that name.
     DecodeResult ExtractTo(const std::string& name, const std::string& destPath);
 
-    // Unpacks one entry of this package into destPath. The stream is first copied
-    // whole into the scratch file and checked; destPath is created only when that
-    // succeeded. A scratch file that cannot be written throws common::IoError. Damage
-    // throws DamagedEntry: a stream cut short by the end of the package or whose
-    // length field differs from the entry's unpacked size (nothing written to
-    // destPath), or one that unpacks to another number of bytes (destPath holds what
-    // came out). A failed write to destPath is reported in the result instead. With
-    // expected, the record of the entry in its volume's catalogue, the stream's CRC-32
-    // and sizes must also match it before destPath is created.
+    // Unpacks one entry of this package into destPath, decoding straight from the
+    // package. A package that cannot be read throws common::IoError. Damage throws
+    // DamagedEntry: a stream cut short by the end of the package or whose length field
+    // differs from the entry's unpacked size (nothing written to destPath), or one that
+    // unpacks to another number of bytes (destPath holds what came out). A failed write
+    // to destPath is reported in the result instead. With expected, the record of the
+    // entry in its volume's catalogue, the entry's sizes must also match it (checked
+    // before destPath is created) and so must the CRC-32 of the whole stream as read
+    // (checked once it is decoded; on a mismatch destPath is removed).
     DecodeResult ExtractEntry(const TResourceEntry& entry, const std::string& destPath,
                               const CatalogueRecord* expected = nullptr);
 
@@ -172,16 +186,15 @@ public:
 private:
     const TResourceEntry* Find(std::string_view name) const;
     std::string ScratchPath() const;
-    void Reload();
-    // Returns the CRC-32 of the bytes copied.
-    std::uint32_t CopyStreamToScratch(const TResourceEntry& entry, const std::string& scratch);
-    void CheckStaged(const TResourceEntry& entry, const std::string& scratch);
+    // Reads the directory again; with hold, the file stays open as held_.
+    void Reload(bool hold = false);
     void AppendScratchData(const std::string& scratch, TResourceEntry& entry);
 
     platform::FileSystem& fs_;
     std::string tempDir_;
     std::string packagePath_;
     std::vector<TResourceEntry> entries_;
+    std::unique_ptr<platform::File> held_;
     Progress progress_;
 };
 

@@ -4,6 +4,7 @@
 // backend shows real windows; the headless backend answers from a test's script and
 // records what was shown. The installer's code talks to it only through the toolkit.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -81,6 +82,8 @@ public:
 
     // Lets the pending window messages run (paints, clicks) and returns.
     virtual void ProcessMessages() = 0;
+    // A clock in milliseconds that wraps at 2^32, for pacing updates of the screen.
+    virtual std::uint32_t Milliseconds() = 0;
     // Handles messages until QuitMessageLoop; returns at once when it was asked before.
     virtual void RunMessageLoop() = 0;
     virtual void QuitMessageLoop() = 0;

@@ -33,8 +33,11 @@ struct Line {
 };
 
 Line LineAt(std::string_view text, std::size_t begin) {
-    const std::size_t end = text.find_first_of(kNewLine, begin);
-    if (end == std::string_view::npos) return {begin, text.size(), text.size()};
+    // A plain loop: the library's find_first_of makes a call per character, and the
+    // profile files are searched line by line for every key.
+    std::size_t end = begin;
+    while (end < text.size() && !IsLineBreak(text[end])) ++end;
+    if (end == text.size()) return {begin, text.size(), text.size()};
     const bool crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
     return {begin, end, end + (crlf ? 2 : 1)};
 }
@@ -63,6 +66,13 @@ LineInfo Classify(std::string_view text, const Line& line) {
     return {LineKind::Key, common::TrimBlanks(content.substr(0, equals)), line.begin + equals + 1};
 }
 
+// Whether the line's first character after blanks is "[", which every section line has.
+bool MayStartSection(std::string_view text, const Line& line) {
+    std::size_t at = line.begin;
+    while (at < line.end && (text[at] == ' ' || text[at] == '\t')) ++at;
+    return at < line.end && text[at] == '[';
+}
+
 struct Location {
     bool sectionFound = false;
     bool keyFound = false;
@@ -81,6 +91,8 @@ Location Locate(std::string_view text, std::string_view section, std::string_vie
     for (std::size_t pos = 0; pos < text.size();) {
         const Line line = LineAt(text, pos);
         pos = line.next;
+        // Before the section only section lines matter.
+        if (!at.sectionFound && !MayStartSection(text, line)) continue;
         const LineInfo info = Classify(text, line);
         if (info.kind == LineKind::Section) {
             if (at.sectionFound) break;

@@ -21,13 +21,17 @@ std::string UninstallLogPath(core::Installer& run) {
 // a run that ends on the way leaves the record of every file it may have touched, and
 // never a part of a record.
 void LogInstalledFile(core::Installer& run, const std::string& destPath, bool reg) {
+    LogInstalledFile(run, destPath, reg, run.Machine.files.FileExists(destPath));
+}
+
+void LogInstalledFile(core::Installer& run, const std::string& destPath, bool reg, bool exists) {
     profile::TIniFile log(run.Machine.files, UninstallLogPath(run), profile::TIniFile::Access::Batch);
     log.WriteText(kApplication, "Title", run.State.Title);
     const std::int32_t number = log.ReadNumber(kApplication, "Count", 0) + 1;
     if (log.ReadNumber(destPath, "Item", 0) == 0) {
         const std::string section = core::ItemKey(number);
         log.WriteText(section, "Name", destPath);
-        log.WriteFlag(section, "Exists", run.Machine.files.FileExists(destPath));
+        log.WriteFlag(section, "Exists", exists);
         log.WriteFlag(section, "Register", reg);
         log.WriteNumber(kApplication, "Count", number);
         log.WriteNumber(destPath, "Item", number);

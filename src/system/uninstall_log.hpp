@@ -19,6 +19,8 @@ std::string UninstallLogPath(core::Installer& run);
 // [destPath] Item=N, and [Application] Count=N. A failed write throws
 // profile::ProfileError; records written before it stay.
 void LogInstalledFile(core::Installer& run, const std::string& destPath, bool reg);
+// The same, for a caller that has just looked whether a file is at destPath.
+void LogInstalledFile(core::Installer& run, const std::string& destPath, bool reg, bool exists);
 
 // Adds the record [ShortCutN] with the link's path and its group folder and sets
 // [ShortCuts] Count=N.

@@ -44,6 +44,7 @@ void Prepare(InstallerMachine& m, const std::map<std::string, std::string>& file
 }
 
 const char* const kScratch = "C:\\WINDOWS\\TEMP\\Setup.tmp";
+const char* const kVolume = "C:\\DIST\\Setup1.res";
 
 // What a file leaves behind besides itself: a temporary copy, a queued rename.
 void ExpectNothingPending(InstallerMachine& m, bool restart) {
@@ -53,8 +54,9 @@ void ExpectNothingPending(InstallerMachine& m, bool restart) {
     EXPECT_FALSE(restart);
 }
 
-// A failed write to the copy or to the scratch file brings the same box; the old file
-// stays as it was until a new copy is whole, whatever the answer.
+// A failed write to the copy or a failed read of the volume brings the same box; the
+// old file stays as it was until a new copy is whole, whatever the answer, and a retry
+// reads the volume afresh.
 TEST(InstallFileTest, TheWriteErrorBoxRetriesIgnoresOrAbortsAfterConfirmation) {
     const std::string error = Utf8(u8"Błąd I/O|Błąd podczas kopiowania pliku \"Big.bin\" ?");
     const std::string question = Utf8(u8"Zakończ instalację|Jesteś pewny, że chcesz przerwać instalację ?");
@@ -70,6 +72,7 @@ TEST(InstallFileTest, TheWriteErrorBoxRetriesIgnoresOrAbortsAfterConfirmation) {
         bool installed;
         bool ended;
         bool closeFails = false;  // every write stored, the closing of the file fails once
+        bool badSector = false;   // failing is the volume: reads of the entry's stream fail
     };
     const Case cases[] = {
         {"Retry succeeds", "C:\\APP\\Big.q07", 1, false, {kIdRetry}, {error}, true, false},
@@ -79,8 +82,8 @@ TEST(InstallFileTest, TheWriteErrorBoxRetriesIgnoresOrAbortsAfterConfirmation) {
          {error, question, error, question}, false, true},
         {"Abort, No, and the retry succeeds", "C:\\APP\\Big.q07", 1, false, {kIdAbort, kIdNo}, {error, question},
          true, false},
-        {"scratch file, Retry", kScratch, 1, false, {kIdRetry}, {error}, true, false},
-        {"scratch file, Abort", kScratch, 1, false, {kIdAbort, kIdYes}, {error, question}, false, true},
+        {"unreadable volume, Retry", kVolume, 1, false, {kIdRetry}, {error}, true, false, false, true},
+        {"unreadable volume, Abort", kVolume, 1, false, {kIdAbort, kIdYes}, {error, question}, false, true, false, true},
         {"a failed close, then Retry", "C:\\APP\\Big.q07", 0, false, {kIdRetry}, {error}, true, false, true},
     };
     for (const Case& c : cases) {
@@ -92,7 +95,14 @@ TEST(InstallFileTest, TheWriteErrorBoxRetriesIgnoresOrAbortsAfterConfirmation) {
         for (int answer : c.answers) m.machine.ui.AddStep(Step::Answer(answer));
         bool restart = false;
         const RunOutcome outcome = RunEngine(m, [&](core::Installer& run) {
-            m.machine.files.FailWrites(c.failing, c.failingOpens);  // after start-up unpacked the script
+            if (c.badSector) {
+                package::TResourceClass volume(run.Machine.files, run.TempDir);
+                volume.OpenPackage(c.failing);
+                const package::TResourceEntry entry = volume.FindEntry("Big.bin");
+                m.machine.files.FailReads(c.failing, entry.DataOffset, entry.DataOffset + entry.PackedSize, c.failingOpens);
+            } else {
+                m.machine.files.FailWrites(c.failing, c.failingOpens);  // after start-up unpacked the script
+            }
             m.machine.files.FailCloses(c.failing, c.closeFails ? 1 : 0);
             InstallFile(run, "Setup1.res", "C:\\APP\\Big.bin", false);
             restart = run.State.RestartNeeded;

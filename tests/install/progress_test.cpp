@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <tuple>
+#include <vector>
 
 #include "core/main_form.hpp"
 #include "install/progress.hpp"
@@ -82,6 +84,68 @@ TEST(UpdateProgressTest, SetsBothBarsAndPumpsOnlyWhenSizesAreKnown) {
         EXPECT_EQ(whole, c.whole < 0 ? kUntouched : c.whole);
         EXPECT_EQ(clicksDuringUpdate, c.current < 0 ? 0 : 1);  // messages run only when the bars move
         EXPECT_EQ(clicks, 1);
+    }
+}
+
+}  // namespace
+}  // namespace instalator::install
+
+namespace instalator::install {
+namespace {
+
+// With the clock standing still the copy window changes at most once per frame, and
+// then shows the latest name and sizes; messages run only with such an update. The
+// sizes are recorded every time, and an update before a box shows at once what the
+// window was last told, also once the file's bytes count as done.
+TEST(UpdateProgressTest, TheWindowFollowsAtMostOncePerFrame) {
+    InstallerMachine m;
+    m.PrepareInstaller("[Application]\r\n");
+    m.machine.ui.SetClockStep(0);
+    int clicks = 0;
+    struct Shown {
+        std::string name;
+        int current;
+        int whole;
+        int clicks;
+        std::int32_t fileDone;
+    };
+    std::vector<Shown> shown;
+    testing::RunEngine(m, [&](Installer& run) {
+        dialogs::TCopying& copying = *run.Windows.Copying;
+        copying.Button1.OnClick = [&clicks] { ++clicks; };
+        copying.Show();
+        run.State.TotalSpaceNeeded = 1000;
+        run.Windows.Main->FileTotal = 100;
+        auto note = [&] {
+            shown.push_back({copying.NowCoping.Text(), copying.CurrentProgressBar.Position(),
+                             copying.WholeProgressBar.Position(), clicks, run.Windows.Main->FileDone});
+        };
+        m.machine.ui.AddStep(Step::Click("TCopying", "Button1"));
+        ShowFileName(run, "A.txt");  // the first update is due at once
+        UpdateProgress(run, 50);     // within the frame: nothing changes, no messages
+        note();
+        m.machine.ui.AdvanceClock(kFrameMilliseconds - 1);
+        ShowFileName(run, "B.txt");
+        UpdateProgress(run, 60);
+        note();
+        m.machine.ui.AdvanceClock(1);
+        UpdateProgress(run, 70);  // a frame later: B.txt at 70%, and the click runs
+        note();
+        ShowFileName(run, "C.txt");
+        UpdateProgress(run, 80);
+        ShowProgressNow(run);
+        note();
+        run.State.BytesDone += 100;  // the pass goes on to the next file
+        ShowProgressNow(run);
+        note();
+    });
+    const std::vector<std::tuple<std::string, int, int, int, std::int32_t>> expected = {
+        {"A.txt", 0, 0, 0, 50}, {"A.txt", 0, 0, 0, 60}, {"B.txt", 70, 7, 1, 70}, {"C.txt", 80, 8, 1, 80}, {"C.txt", 80, 8, 1, 80}};
+    ASSERT_EQ(shown.size(), expected.size());
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(std::tie(shown[i].name, shown[i].current, shown[i].whole, shown[i].clicks, shown[i].fileDone),
+                  expected[i]);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <tuple>
 #include <string_view>
 
 #include "common/errors.hpp"
@@ -48,6 +49,9 @@ auto UnderWindowsName(const std::string& path, Operation&& operation) -> decltyp
 struct InjectedFaults {
     bool storesNothing = false;
     bool closeFails = false;
+    // Reads that touch a byte of [badBegin, badEnd) fail.
+    std::int64_t badBegin = 0;
+    std::int64_t badEnd = 0;
 };
 
 // Counts one opening against the failures planned for key; true while any are left.
@@ -65,6 +69,12 @@ public:
         : inner_(std::move(inner)), path_(std::move(path)), faults_(faults) {}
 
     std::size_t Read(void* buffer, std::size_t size) override {
+        if (faults_.badBegin < faults_.badEnd && size > 0) {
+            const std::int64_t at = inner_->Position();
+            if (at < faults_.badEnd && at + static_cast<std::int64_t>(size) > faults_.badBegin) {
+                throw IoError(common::kDiskReadError, path_);
+            }
+        }
         return UnderWindowsName(path_, [&] { return inner_->Read(buffer, size); });
     }
     std::size_t Write(const void* data, std::size_t size) override {
@@ -203,6 +213,11 @@ void HeadlessFileSystem::FailWrites(const std::string& path, int opens) {
     failingWrites_[LockKey(HostPath(path))] = opens;
 }
 
+void HeadlessFileSystem::FailReads(const std::string& path, std::int64_t begin, std::int64_t end, int opens) {
+    failingReads_[LockKey(HostPath(path))] = opens;
+    badBytes_[LockKey(HostPath(path))] = {begin, end};
+}
+
 void HeadlessFileSystem::FailCloses(const std::string& path, int opens) {
     failingCloses_[LockKey(HostPath(path))] = opens;
 }
@@ -220,6 +235,8 @@ std::unique_ptr<File> HeadlessFileSystem::Open(const std::string& path, OpenMode
     if (writes) {
         faults.storesNothing = TakeFailure(failingWrites_, LockKey(host));
         faults.closeFails = TakeFailure(failingCloses_, LockKey(host));
+    } else if (const auto bad = badBytes_.find(LockKey(host)); bad != badBytes_.end()) {
+        if (TakeFailure(failingReads_, LockKey(host))) std::tie(faults.badBegin, faults.badEnd) = bad->second;
     }
     return std::make_unique<HeadlessFile>(std::move(file), path, faults);
 }

@@ -59,6 +59,9 @@ public:
     // The next opens openings of path for writing give files that store nothing
     // (Write returns 0), as on a full disk.
     void FailWrites(const std::string& path, int opens);
+    // The next opens openings of path for reading only give files on which a read of
+    // any byte in [begin, end) fails with a read error, as a bad sector does.
+    void FailReads(const std::string& path, std::int64_t begin, std::int64_t end, int opens);
     // The next opens openings of path for writing give files whose Close reports a
     // write error after closing, as when the last bytes cannot be flushed to the disk.
     void FailCloses(const std::string& path, int opens);
@@ -82,6 +85,8 @@ private:
     std::map<std::string, std::uint32_t> attributes_;  // lower-cased host paths
     std::map<std::string, int> failingWrites_;         // lower-cased host paths
     std::map<std::string, int> failingCloses_;         // lower-cased host paths
+    std::map<std::string, int> failingReads_;          // lower-cased host paths
+    std::map<std::string, std::pair<std::int64_t, std::int64_t>> badBytes_;  // the same keys
     std::string currentDirectory_ = "C:\\";
 };
 

@@ -154,6 +154,12 @@ public:
     void HideForm(Form& form) override;
     void RunModal(Form& form) override;
     void ProcessMessages() override;
+    // Nothing waits here, so the clock moves on by its step at every reading: 1000 ms
+    // unless a test sets another (0 stops it), so that whatever is paced happens at
+    // every occasion. AdvanceClock moves it on by hand.
+    std::uint32_t Milliseconds() override { return clock_ += clockStep_; }
+    void SetClockStep(std::uint32_t milliseconds) { clockStep_ = milliseconds; }
+    void AdvanceClock(std::uint32_t milliseconds) { clock_ += milliseconds; }
     void RunMessageLoop() override;
     void QuitMessageLoop() override { quit_ = true; }
     // A new process starts on the machine: its message loop has not been asked to end.
@@ -190,6 +196,8 @@ private:
     std::map<std::string, std::unique_ptr<PixelCanvas>, std::less<>> frames_;
     PixelCanvas* painting_ = nullptr;
     bool quit_ = false;
+    std::uint32_t clock_ = 0;
+    std::uint32_t clockStep_ = 1000;
 };
 
 }  // namespace instalator::platform

@@ -215,6 +215,8 @@ void Win32Ui::ProcessMessages() {
     }
 }
 
+std::uint32_t Win32Ui::Milliseconds() { return ::GetTickCount(); }
+
 void Win32Ui::RunMessageLoop() {
     if (app_ != nullptr) {
         for (Form* form : app_->Forms()) AttachPeers(*form);

@@ -65,6 +65,7 @@ public:
     void HideForm(Form& form) override;
     void RunModal(Form& form) override;
     void ProcessMessages() override;
+    std::uint32_t Milliseconds() override;
     void RunMessageLoop() override;
     void QuitMessageLoop() override;
     [[noreturn]] void EndProcess(const std::string& where, int exitCode) override;
