@@ -81,14 +81,15 @@ help_as_before() {
 
 # 1. The abort during the copy of a file held open: its new copy would have gone
 # beside it as Help.q07 and been queued; the abort removes it and queues nothing.
-# Help.txt is 8 MB of incompressible bytes, and the driver clicks from within one
-# process as soon as the new copy holds a byte, so that the abort comes while the copy
-# is still being written, however fast or loaded the machine.
-help_size=$((8 << 20))
+# Help.txt is 32 MB of incompressible bytes (an unloaded machine writes it in about a
+# second; 8 MB took under 0.3 s, which a loaded machine's clicker could miss), and
+# the driver clicks from within one process as soon as the new copy holds a byte, so
+# that the abort comes while the copy is still being written.
+help_size=$((32 << 20))
 mkdir -p "$work/held-help"
 python3 -c "import random, sys; random.seed(20070); sys.stdout.buffer.write(random.randbytes($help_size))" \
   >"$work/held-help/Help.txt"
-check "interrupted: the package with an 8 MB Help.txt is built" broken_scenario held "$work/held-help"
+check "interrupted: the package with a 32 MB Help.txt is built" broken_scenario held "$work/held-help"
 # The run over a held file before this one queued a replacement of Help.txt: the
 # queues start empty. (The holder keeps the Wine server up for the registry call.)
 find "$c_drive/windows" -maxdepth 1 -iname wininit.ini -delete
