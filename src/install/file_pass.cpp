@@ -29,13 +29,12 @@ std::string WithBackslash(std::string path) {
 // has no one to insert it and ends.
 void OpenVolume(core::Installer& run, package::TResourceClass& volume, std::int32_t b) {
     const profile::TIniFile& script = *run.State.ScriptIni;
-    // The volume's name is read again for every attempt: the script may change while
-    // the prompt is up.
-    while (!volume.OpenPackage(run.State.SourceDir + core::VolumeName(script, b))) {
-        if (run.Report.Silent()) {
-            run.EndWith(core::ExitCode::PackageFault, u8"Brak pakietu instalacyjnego ",
-                        run.State.SourceDir + core::VolumeName(script, b));
-        }
+    for (;;) {
+        // The volume's name is read again for every attempt: the script may change
+        // while the prompt is up.
+        const std::string path = run.State.SourceDir + core::VolumeName(script, b);
+        if (volume.OpenPackage(path)) return;
+        if (run.Report.Silent()) run.EndWith(core::ExitCode::PackageFault, u8"Brak pakietu instalacyjnego ", path);
         const int answer = run.App.MessageBox(common::Cp1250(u8"Proszę włożyć kolejną dyskietkę..."),
                                               "Kolejna dyskietka", platform::kMbOkCancel);
         if (answer == platform::kIdOk || !dialogs::ConfirmAbort(run)) continue;

@@ -9,12 +9,12 @@ namespace instalator::setup {
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '?'; }
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // The length of the switch name at text[pos], just after its "/": letters (or "?").
 std::size_t NameLength(std::string_view text, std::size_t pos) {
     std::size_t end = pos;
-    while (end < text.size() && IsLetter(text[end])) ++end;
+    while (end < text.size() && (IsLetter(text[end]) || text[end] == '?')) ++end;
     return end - pos;
 }
 
@@ -29,7 +29,7 @@ bool SwitchAt(std::string_view text, std::size_t pos) {
 }
 
 bool IsAbsoluteDirectory(std::string_view path) {
-    return path.size() >= 3 && IsLetter(path[0]) && path[0] != '?' && path[1] == ':' && path[2] == '\\';
+    return path.size() >= 3 && IsLetter(path[0]) && path[1] == ':' && path[2] == '\\';
 }
 
 // A group is one folder name below the Programs folder.

@@ -52,8 +52,9 @@ void StartReport(core::Installer& run) {
     run.Report.Start(std::move(line.switches), std::move(log));
     run.Report.Note(u8"Instalator: ", run.Machine.system.ExecutablePath() + " " + arguments);
     if (!line.error.empty()) {
-        run.App.SetExitCode(static_cast<int>(core::ExitCode::UserOrUsage));
+        // Refused with or without /S and /LOG: the exit code is set either way.
         run.Report.SetOutcome(core::ExitCode::UserOrUsage);
+        run.App.SetExitCode(static_cast<int>(core::ExitCode::UserOrUsage));
         run.Report.Note({}, line.error);
         if (!run.Report.Silent()) {
             run.App.MessageBox(line.error + "\n\n" + UsageText(), run.App.Title(), platform::kMbOk | platform::kMbIconStop);
