@@ -49,6 +49,7 @@ private:
 inline constexpr int kFileNotFound = 2;
 inline constexpr int kPathNotFound = 3;
 inline constexpr int kAccessDenied = 5;
+inline constexpr int kFileExists = 80;
 inline constexpr int kDiskReadError = 100;
 inline constexpr int kDiskWriteError = 101;
 

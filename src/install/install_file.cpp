@@ -94,23 +94,30 @@ const package::CatalogueRecord* ExpectedRecord(core::Installer& run, const packa
     return record;
 }
 
-// Unpacks the entry into copy, a temporary name beside the destination, so that the
-// old file stays untouched until the new one is whole. True when it is; otherwise, and
-// when the installer ends meanwhile, the copy is removed.
-bool UnpackCopy(core::Installer& run, package::TResourceClass& volume, const package::TResourceEntry& entry,
-                const std::string& copy) {
+// Unpacks the entry into a new file beside the destination (CreateDiverted), so that
+// the old file stays untouched until the new one is whole. The copy's path when it is;
+// nothing when a read or write failed. Then, and when the installer ends meanwhile,
+// the copy is removed.
+std::optional<std::string> UnpackCopy(core::Installer& run, package::TResourceClass& volume,
+                                      const package::TResourceEntry& entry, const std::string& destPath) {
     platform::FileSystem& files = run.Machine.files;
-    const platform::EndAction removeCopy(run.App, [&files, copy] { RemoveIfThere(files, copy); });
+    std::string copy;
+    const platform::EndAction removeCopy(run.App, [&files, &copy] {
+        if (!copy.empty()) RemoveIfThere(files, copy);
+    });
     try {
-        if (!volume.ExtractEntry(entry, copy, ExpectedRecord(run, volume, entry)).writeFailed) return true;
+        const package::CatalogueRecord* expected = ExpectedRecord(run, volume, entry);
+        DivertedCopy made = CreateDiverted(files, destPath);
+        copy = made.path;
+        if (!volume.ExtractEntry(entry, *made.file, copy, expected).writeFailed) return copy;
     } catch (const common::IoError&) {
-        // The scratch file, the package or the copy could not be read or written.
+        // The package or the copy could not be read or written.
     } catch (const package::FormatError&) {
-        RemoveIfThere(files, copy);
+        if (!copy.empty()) RemoveIfThere(files, copy);
         throw;
     }
-    RemoveIfThere(files, copy);
-    return false;
+    if (!copy.empty()) RemoveIfThere(files, copy);
+    return std::nullopt;
 }
 
 // One unpacking attempt, from the volume as it is held or opened afresh. A failed
@@ -125,19 +132,20 @@ Attempt Unpack(core::Installer& run, package::TResourceClass& volume, const std:
     const package::TResourceEntry entry = volume.FindEntry(label);
     main.FileTotal = entry.UnpackedSize;
     if (entry.EntryName.empty()) return {};
-    const std::string copy = DivertedName(run.Machine.files, destPath);
+    std::optional<std::string> copy;
     try {
-        main.IOFailed = !UnpackCopy(run, volume, entry, copy);
+        copy = UnpackCopy(run, volume, entry, destPath);
     } catch (const package::FormatError&) {
         install::ShowProgressNow(run);
         EndOnDamage(run, volumeName, label);
     }
+    main.IOFailed = !copy;
     if (main.IOFailed) {
         install::ShowProgressNow(run);
         volume.Release();
         return {true, std::nullopt};
     }
-    return {false, PutInPlace(run, copy, destPath)};
+    return {false, PutInPlace(run, *copy, destPath)};
 }
 
 // The write-error box; true when another attempt is to be made. A silent run has no
@@ -178,14 +186,20 @@ bool DeleteIfExists(platform::FileSystem& files, const std::string& path) {
     }
 }
 
-std::string DivertedName(platform::FileSystem& files, const std::string& destPath) {
+DivertedCopy CreateDiverted(platform::FileSystem& files, const std::string& destPath) {
     const std::string name = common::FileNamePart(destPath);
     const std::string stem = destPath.substr(0, destPath.size() - name.size()) + common::StripExtension(name);
     std::string candidate = stem + ".q07";
-    for (std::int32_t n = 2; files.FileExists(candidate) || common::SameText(candidate, destPath); ++n) {
+    for (std::int32_t n = 2;; ++n) {
+        if (!common::SameText(candidate, destPath)) {
+            try {
+                return {candidate, files.Open(candidate, platform::OpenMode::CreateNew)};
+            } catch (const common::IoError& error) {
+                if (error.code() != common::kFileExists) throw;
+            }
+        }
         candidate = stem + "~" + common::IntToText(n) + ".q07";
     }
-    return candidate;
 }
 
 void InstallFile(core::Installer& run, const std::string& volumeName, const std::string& destPath, bool reg) {

@@ -4,6 +4,7 @@
 // self-registration, and unpack it, offering Abort, Retry and Ignore on a write
 // error.
 
+#include <memory>
 #include <string>
 
 #include "core/installer.hpp"
@@ -16,11 +17,16 @@ namespace instalator::install {
 // when the file could not be deleted (in use, read-only).
 bool DeleteIfExists(platform::FileSystem& files, const std::string& path);
 
-// The name a new copy of destPath is written under while destPath is in use: the
-// file name cut before its first "." plus ".q07", beside destPath; when a file of
-// that name exists already (another diverted copy), "~2", "~3", ... go before the
-// ".q07" until the name is free.
-std::string DivertedName(platform::FileSystem& files, const std::string& destPath);
+// A new file made for the copy of destPath: the file name cut before its first "."
+// plus ".q07", beside destPath; when a file of that name exists already (another
+// diverted copy), "~2", "~3", ... go before the ".q07" until the name is free. The
+// name stays the copy's when destPath is in use. Each name is tried by making the
+// file only where none has it, which costs no separate look for the name.
+struct DivertedCopy {
+    std::string path;
+    std::unique_ptr<platform::File> file;
+};
+DivertedCopy CreateDiverted(platform::FileSystem& files, const std::string& destPath);
 
 // Installs the entry named like destPath's file name from the package volume
 // volumeName (in the installer's directory) at destPath; reg is the script's

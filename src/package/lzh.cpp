@@ -198,17 +198,17 @@ DecodeResult DecompressFile(platform::FileSystem& fs, const std::string& source,
                             const Progress& progress) {
     const auto in = fs.Open(source, platform::OpenMode::Read);
     const std::int32_t length = ReadLength(*in, source);
-    return DecodeToFile(*in, std::numeric_limits<std::int64_t>::max(), length, fs, dest, progress);
+    const auto out = fs.Open(dest, platform::OpenMode::Create);
+    return DecodeToFile(*in, std::numeric_limits<std::int64_t>::max(), length, *out, dest, progress);
 }
 
-DecodeResult DecodeToFile(platform::File& in, std::int64_t codeBytes, std::int32_t length, platform::FileSystem& fs,
+DecodeResult DecodeToFile(platform::File& in, std::int64_t codeBytes, std::int32_t length, platform::File& out,
                           const std::string& dest, const Progress& progress) {
-    const auto out = fs.Open(dest, platform::OpenMode::Create);
     FileSource input(in, codeBytes);
-    FileTarget output(*out, dest, 0, progress, false);
+    FileTarget output(out, dest, 0, progress, false);
     DecodeResult result = Decode(length, AnySource(input), AnyTarget(output));
     try {
-        out->Close();
+        out.Close();
     } catch (const IoError&) {
         output.NoteFailure();  // the last bytes may not have reached the disk
     }

@@ -53,10 +53,10 @@ void CompressFile(platform::FileSystem& fs, const std::string& source, const std
 DecodeResult DecompressFile(platform::FileSystem& fs, const std::string& source, const std::string& dest,
                             const Progress& progress = {});
 
-// DecompressFile for a stream that is already open: decodes at most codeBytes of code
+// DecompressFile for files that are already open: decodes at most codeBytes of code
 // bits read from in (positioned after the length field) for length output bytes into
-// dest, with the same failures, results and progress reports.
-DecodeResult DecodeToFile(platform::File& in, std::int64_t codeBytes, std::int32_t length, platform::FileSystem& fs,
+// out, the file dest, which it closes; the same failures, results and progress reports.
+DecodeResult DecodeToFile(platform::File& in, std::int64_t codeBytes, std::int32_t length, platform::File& out,
                           const std::string& dest, const Progress& progress = {});
 
 // In-memory forms, for tools and tests: the whole stream, length field included.

@@ -358,6 +358,16 @@ DecodeResult TResourceClass::ExtractTo(const std::string& name, const std::strin
 
 DecodeResult TResourceClass::ExtractEntry(const TResourceEntry& entry, const std::string& destPath,
                                           const CatalogueRecord* expected) {
+    return Extract(entry, nullptr, destPath, expected);
+}
+
+DecodeResult TResourceClass::ExtractEntry(const TResourceEntry& entry, platform::File& out,
+                                          const std::string& destPath, const CatalogueRecord* expected) {
+    return Extract(entry, &out, destPath, expected);
+}
+
+DecodeResult TResourceClass::Extract(const TResourceEntry& entry, platform::File* out, const std::string& destPath,
+                                     const CatalogueRecord* expected) {
     std::unique_ptr<platform::File> opened;
     platform::File* package = held_.get();
     if (package == nullptr) {
@@ -385,8 +395,13 @@ DecodeResult TResourceClass::ExtractEntry(const TResourceEntry& entry, const std
     }
     if (expected != nullptr) CheckSizesAgainstCatalogue(entry, *expected);
 
+    std::unique_ptr<platform::File> made;
+    if (out == nullptr) {
+        made = fs_.Open(destPath, platform::OpenMode::Create);
+        out = made.get();
+    }
     const DecodeResult result =
-        DecodeToFile(stream, entry.PackedSize - kStreamLengthField, length, fs_, destPath, progress_);
+        DecodeToFile(stream, entry.PackedSize - kStreamLengthField, length, *out, destPath, progress_);
     if (expected != nullptr) {
         // The decoder may stop before the last code bytes: the CRC-32 covers them all.
         stream.ReadTo(entry.PackedSize);

@@ -161,6 +161,10 @@ public:
     // (checked once it is decoded; on a mismatch destPath is removed).
     DecodeResult ExtractEntry(const TResourceEntry& entry, const std::string& destPath,
                               const CatalogueRecord* expected = nullptr);
+    // The same into out, a file the caller has made at destPath: the checks that come
+    // before the writing then come after its making; out is closed when this returns.
+    DecodeResult ExtractEntry(const TResourceEntry& entry, platform::File& out, const std::string& destPath,
+                              const CatalogueRecord* expected);
 
     // Writes a new, empty package at path (replacing any file there) and makes it
     // this object's package. False when a file operation fails.
@@ -189,6 +193,9 @@ private:
     // Reads the directory again; with hold, the file stays open as held_.
     void Reload(bool hold = false);
     void AppendScratchData(const std::string& scratch, TResourceEntry& entry);
+    // ExtractEntry into out, or, when out is null, into a file made at destPath.
+    DecodeResult Extract(const TResourceEntry& entry, platform::File* out, const std::string& destPath,
+                         const CatalogueRecord* expected);
 
     platform::FileSystem& fs_;
     std::string tempDir_;

@@ -17,6 +17,9 @@ enum class OpenMode {
     Read,       // existing file, reading only
     ReadWrite,  // existing file, reading and writing
     Create,     // create or truncate, reading and writing
+    // A new file, reading and writing; when any file already has the name (letter case
+    // ignored where the platform ignores it), IoError with common::kFileExists.
+    CreateNew,
     // Existing file, reading only, while other programs go on reading, writing,
     // renaming or deleting it: a file another program holds open for writing (a log
     // it keeps writing, say) still opens, as long as that program shares it for reading.

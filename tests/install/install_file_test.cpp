@@ -249,18 +249,26 @@ TEST(InstallFileTest, TheVolumesCatalogueCatchesAChangedStream) {
     }
 }
 
-TEST(InstallFileTest, DivertedNamesStayBesideTheFileAndDoNotCollide) {
+TEST(InstallFileTest, DivertedCopiesStayBesideTheFileAndNeverTouchATakenName) {
     InstallerMachine m;
-    m.Write("C:\\APP\\Taken.q07", "");
-    m.Write("C:\\APP\\Taken~2.q07", "");
+    m.Write("C:\\APP\\Taken.q07", "first");
+    m.Write("C:\\APP\\TAKEN~2.Q07", "second");  // taken in other letters
+    m.Write("C:\\APP\\App.old\\Lib.dll", "");
     const std::pair<const char*, const char*> cases[] = {
         {"C:\\APP\\App.exe", "C:\\APP\\App.q07"},
         {"C:\\APP\\App.old\\Lib.dll", "C:\\APP\\App.old\\Lib.q07"},
         {"C:\\APP\\Archive.tar.gz", "C:\\APP\\Archive.q07"},
         {"C:\\APP\\README", "C:\\APP\\README.q07"},
         {"C:\\APP\\Taken.dll", "C:\\APP\\Taken~3.q07"},
+        {"C:\\APP\\Data.q07", "C:\\APP\\Data~2.q07"},  // never the destination itself
     };
-    for (const auto& [dest, diverted] : cases) EXPECT_EQ(DivertedName(m.machine.files, dest), diverted) << dest;
+    for (const auto& [dest, diverted] : cases) {
+        const DivertedCopy copy = CreateDiverted(m.machine.files, dest);
+        EXPECT_EQ(copy.path, diverted) << dest;
+        EXPECT_EQ(copy.file->Size(), 0) << dest;
+    }
+    EXPECT_EQ(m.Read("C:\\APP\\Taken.q07"), "first");
+    EXPECT_EQ(m.Read("C:\\APP\\Taken~2.q07"), "second");
 }
 
 // Points the last directory entry of the package at four stray bytes past it, so that

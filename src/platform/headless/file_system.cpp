@@ -228,7 +228,9 @@ void HeadlessFileSystem::CheckUnlocked(const std::string& path) const {
 
 std::unique_ptr<File> HeadlessFileSystem::Open(const std::string& path, OpenMode mode) {
     const std::string host = HostPath(path);
-    const bool writes = mode == OpenMode::ReadWrite || mode == OpenMode::Create;
+    const bool writes = mode == OpenMode::ReadWrite || mode == OpenMode::Create || mode == OpenMode::CreateNew;
+    // A name that is taken is refused before anything looks whether the file is in use.
+    if (mode == OpenMode::CreateNew && FileExists(path)) throw IoError(common::kFileExists, path);
     if (writes) CheckUnlocked(path);
     auto file = UnderWindowsName(path, [&] { return HostFileSystem().Open(host, mode); });
     InjectedFaults faults;

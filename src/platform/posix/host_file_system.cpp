@@ -122,9 +122,11 @@ public:
         case OpenMode::ReadShared: flags |= O_RDONLY; break;
         case OpenMode::ReadWrite: flags |= O_RDWR; break;
         case OpenMode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+        case OpenMode::CreateNew: flags |= O_RDWR | O_CREAT | O_EXCL; break;
         }
         const std::string native = Native(path);
         const int fd = ::open(native.c_str(), flags, 0644);
+        if (fd < 0 && errno == EEXIST) throw IoError(common::kFileExists, path);
         if (fd < 0) Fail(path);
         struct stat st {};
         if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {

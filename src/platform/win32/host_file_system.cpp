@@ -101,7 +101,8 @@ DWORD Sharing(OpenMode mode) {
     case OpenMode::Read: return FILE_SHARE_READ;
     case OpenMode::ReadShared: return FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     case OpenMode::ReadWrite:
-    case OpenMode::Create: break;
+    case OpenMode::Create:
+    case OpenMode::CreateNew: break;
     }
     return FILE_SHARE_READ | FILE_SHARE_DELETE;
 }
@@ -109,9 +110,11 @@ DWORD Sharing(OpenMode mode) {
 class Win32FileSystem final : public FileSystem {
 public:
     std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override {
-        const bool writes = mode == OpenMode::ReadWrite || mode == OpenMode::Create;
+        const bool writes = mode == OpenMode::ReadWrite || mode == OpenMode::Create || mode == OpenMode::CreateNew;
         const DWORD access = writes ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
-        const DWORD disposition = mode == OpenMode::Create ? CREATE_ALWAYS : OPEN_EXISTING;
+        DWORD disposition = OPEN_EXISTING;
+        if (mode == OpenMode::Create) disposition = CREATE_ALWAYS;
+        if (mode == OpenMode::CreateNew) disposition = CREATE_NEW;
         return OpenFile(path, access, Sharing(mode), disposition);
     }
 
