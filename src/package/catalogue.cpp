@@ -225,33 +225,6 @@ std::optional<Catalogue> ReadCatalogue(platform::File& file, const std::vector<T
     return Catalogue::Decode(UnpackCatalogue(file, entries[*index]));
 }
 
-void AppendCatalogue(platform::FileSystem& fs, TResourceClass& volume) {
-    if (volume.Entries().size() >= kMaxEntries) {
-        throw FormatError("the package already holds 128 entries, leaving no room for its catalogue");
-    }
-    const auto file = fs.Open(volume.PackagePath(), platform::OpenMode::ReadWrite);
-    std::vector<CatalogueRecord> records;
-    for (const TResourceEntry& entry : volume.Entries()) records.push_back(RecordOf(*file, entry));
-    const std::vector<std::uint8_t> bytes = Catalogue(std::move(records)).Encode();
-    const std::vector<std::uint8_t> stream = CompressBytes(bytes);
-    const std::int64_t end = file->Size();
-    const std::int64_t newSize = end + static_cast<std::int64_t>(stream.size() + kEntrySize);
-    if (newSize > kMaxPackageSize) {
-        throw FormatError("with its catalogue the package would grow to " + Text(newSize) +
-                          " bytes, beyond 2147483647");
-    }
-    file->Seek(end);
-    WriteAll(*file, stream, volume.PackagePath());
-    file->Close();
-    TResourceEntry entry;
-    entry.EntryName = std::string(kCatalogueName);
-    entry.UnpackedSize = static_cast<std::int32_t>(bytes.size());
-    entry.DataOffset = static_cast<std::int32_t>(end);
-    entry.PackedSize = static_cast<std::int32_t>(stream.size());
-    entry.NextEntry = -1;
-    volume.AppendEntry(entry);
-}
-
 bool RemoveCatalogue(platform::FileSystem& fs, TResourceClass& volume) {
     const auto file = fs.Open(volume.PackagePath(), platform::OpenMode::ReadWrite);
     const std::int64_t size = file->Size();

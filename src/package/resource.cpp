@@ -86,26 +86,6 @@ TResourceEntry ReadEntry(platform::File& file, std::int64_t offset, std::size_t 
     return TResourceEntry::Decode(bytes);
 }
 
-// Deletes the scratch file when an operation ends, however it ends; a failure to
-// delete it is ignored.
-class ScratchRemover {
-public:
-    ScratchRemover(platform::FileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
-    ~ScratchRemover() {
-        try {
-            fs_.RemoveFile(path_);
-        } catch (const common::IoError&) {
-            // Already gone, or never created.
-        }
-    }
-    ScratchRemover(const ScratchRemover&) = delete;
-    ScratchRemover& operator=(const ScratchRemover&) = delete;
-
-private:
-    platform::FileSystem& fs_;
-    std::string path_;
-};
-
 // A package already at 128 entries, or one that would outgrow signed 32-bit
 // offsets, is refused before anything is written.
 void CheckRoom(const PackageDirectory& dir, std::int64_t newSize) {
@@ -430,27 +410,6 @@ bool TResourceClass::CreatePackage(const std::string& path) {
     } catch (const common::IoError&) {
         return false;
     }
-}
-
-void TResourceClass::AddFile(const std::string& sourcePath) {
-    held_.reset();  // the package is about to change
-    TResourceEntry entry;
-    entry.EntryName = common::LeftText(common::FileNamePart(sourcePath), static_cast<std::int32_t>(kMaxEntryName));
-    {
-        const auto source = fs_.Open(sourcePath, platform::OpenMode::Read);
-        const std::int64_t size = source->Size();
-        if (size > kMaxPackageSize) {
-            throw FormatError(sourcePath + ": " + Text(size) + " bytes is too large for a package");
-        }
-        entry.UnpackedSize = static_cast<std::int32_t>(size);
-    }
-    entry.FileVersion = ReadFileVersion(fs_, sourcePath);
-    const std::string scratch = ScratchPath();
-    const ScratchRemover remover(fs_, scratch);
-    CompressFile(fs_, sourcePath, scratch, progress_);
-    AppendScratchData(scratch, entry);
-    entry.NextEntry = -1;
-    AppendEntry(entry);
 }
 
 // Appends the scratch file's stream to the package and sets the entry's DataOffset
