@@ -86,7 +86,8 @@ void AddBytesDone(core::InstallerState& state, std::int32_t size) {
 // script is the reading of the script for volume b, volume the directory read when the
 // pass came to it; source is where the files are read from (see InstallFile).
 void InstallItem(core::Installer& run, const profile::TIniFile& script, package::TResourceClass& volume,
-                 package::TResourceClass& source, std::int32_t b, const std::string& section, std::int32_t d) {
+                 package::TResourceClass& source, system::UninstallLog& log, std::int32_t b, const std::string& section,
+                 std::int32_t d) {
     const std::string picture = core::SplashPicture(script, b, d);
     if (!picture.empty()) ShowPicture(run, picture);
     const core::ScriptItem item = core::ReadScriptItem(script, section, d);
@@ -98,7 +99,7 @@ void InstallItem(core::Installer& run, const profile::TIniFile& script, package:
     const package::TResourceEntry entry = volume.FindEntry(common::FileNamePart(destPath));
     const bool exists = run.Machine.files.FileExists(destPath);
     if (ShouldInstall(run, script, b, destPath, exists, entry.FileVersion)) {
-        InstallFile(run, source, core::VolumeName(script, b), destPath, item.Reg == 1, exists);
+        InstallFile(run, source, core::VolumeName(script, b), destPath, item.Reg == 1, exists, log);
     } else {
         run.Report.Note(u8"Pozostawiono istniejący plik ", destPath);
     }
@@ -121,6 +122,8 @@ void InstallResources(core::Installer& run) {
     package::TResourceClass volume(run.Machine.files, run.TempDir);
     // Kept open from file to file of one volume; let go before the next diskette.
     package::TResourceClass source(run.Machine.files, run.TempDir);
+    // Nothing else writes the uninstall log during the pass: its text is kept.
+    system::UninstallLog log(run);
     const std::int32_t count = core::VolumeCount(script);
     for (std::int32_t b = 1; b <= count; ++b) {
         OpenVolume(run, volume, b);
@@ -130,7 +133,7 @@ void InstallResources(core::Installer& run) {
         // nothing writes during the pass: the keys of a volume's items come from one
         // reading.
         const profile::TIniFile items(run.Machine.files, script.FileName(), profile::TIniFile::Access::Exclusive);
-        for (std::int32_t d = 1; d <= files; ++d) InstallItem(run, items, volume, source, b, section, d);
+        for (std::int32_t d = 1; d <= files; ++d) InstallItem(run, items, volume, source, log, b, section, d);
         source.Release();
         ShowProgressNow(run);
     }

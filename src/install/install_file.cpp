@@ -204,13 +204,14 @@ DivertedCopy CreateDiverted(platform::FileSystem& files, const std::string& dest
 
 void InstallFile(core::Installer& run, const std::string& volumeName, const std::string& destPath, bool reg) {
     package::TResourceClass volume(run.Machine.files, run.TempDir);
-    InstallFile(run, volume, volumeName, destPath, reg, run.Machine.files.FileExists(destPath));
+    system::UninstallLog log(run);
+    InstallFile(run, volume, volumeName, destPath, reg, run.Machine.files.FileExists(destPath), log);
 }
 
 void InstallFile(core::Installer& run, package::TResourceClass& volume, const std::string& volumeName,
-                 const std::string& destPath, bool reg, bool destExists) {
+                 const std::string& destPath, bool reg, bool destExists, system::UninstallLog& log) {
     const std::string label = common::FileNamePart(destPath);
-    system::LogInstalledFile(run, destPath, reg, destExists);
+    log.AddFile(destPath, reg, destExists);
     run.Windows.Main->FileDone = 0;
     MakeDirectoryOf(run, destPath);
     install::ShowFileName(run, label);

@@ -10,6 +10,7 @@
 #include "core/installer.hpp"
 #include "package/resource.hpp"
 #include "platform/file_system.hpp"
+#include "system/uninstall_log.hpp"
 
 namespace instalator::install {
 
@@ -39,8 +40,9 @@ void InstallFile(core::Installer& run, const std::string& volumeName, const std:
 // file: while it holds volumeName open (package::TResourceClass::OpenAndHold) an
 // attempt reads from it as it stands; otherwise, and after every failed attempt (so
 // for the retry after the write-error box), the volume is opened afresh and held.
-// destExists tells whether a file is at destPath, as the caller has just looked.
+// destExists tells whether a file is at destPath, as the caller has just looked; log
+// is the uninstall log the pass keeps.
 void InstallFile(core::Installer& run, package::TResourceClass& volume, const std::string& volumeName,
-                 const std::string& destPath, bool reg, bool destExists);
+                 const std::string& destPath, bool reg, bool destExists, system::UninstallLog& log);
 
 }  // namespace instalator::install

@@ -126,8 +126,22 @@ std::optional<std::int32_t> HexNumber(std::string_view digits) {
     return static_cast<std::int32_t>(*value);  // the 32 bits as a signed value
 }
 
-// Reads the whole file; nothing when it does not exist. Other failures throw IoError.
-std::optional<std::string> ReadWhole(platform::FileSystem& fs, const std::string& path) {
+// The text with a new line key=value after the last key of section (added at the end
+// when missing), as Locate found them.
+std::string WithKeyLine(std::string_view text, const Location& at, std::string_view section, std::string_view key,
+                        std::string_view value) {
+    std::string result(text);
+    const std::size_t insertAt = at.sectionFound ? at.insertAt : text.size();
+    std::string lines;
+    if (insertAt > 0 && !IsLineBreak(text[insertAt - 1])) lines += kNewLine;  // a last line without its break
+    if (!at.sectionFound) lines.append("[").append(common::TrimBlanks(section)).append("]").append(kNewLine);
+    lines.append(common::TrimBlanks(key)).append("=").append(value).append(kNewLine);
+    return result.insert(insertAt, lines);
+}
+
+}  // namespace
+
+std::optional<std::string> ReadProfileText(platform::FileSystem& fs, const std::string& path) {
     if (path.empty()) return std::nullopt;
     std::unique_ptr<platform::File> file;
     try {
@@ -141,9 +155,7 @@ std::optional<std::string> ReadWhole(platform::FileSystem& fs, const std::string
     return text;
 }
 
-// Writes the new contents beside the file and renames them over it, so that a crash
-// or a full disk leaves either the old file or the new one, never a part of either.
-void ReplaceWhole(platform::FileSystem& fs, const std::string& path, const std::string& text) {
+void ReplaceProfileText(platform::FileSystem& fs, const std::string& path, const std::string& text) {
     const std::string fresh = path + "~";
     try {
         const auto file = fs.Open(fresh, platform::OpenMode::Create);
@@ -160,20 +172,17 @@ void ReplaceWhole(platform::FileSystem& fs, const std::string& path, const std::
     }
 }
 
-// The text with a new line key=value after the last key of section (added at the end
-// when missing), as Locate found them.
-std::string WithKeyLine(std::string_view text, const Location& at, std::string_view section, std::string_view key,
-                        std::string_view value) {
-    std::string result(text);
-    const std::size_t insertAt = at.sectionFound ? at.insertAt : text.size();
-    std::string lines;
-    if (insertAt > 0 && !IsLineBreak(text[insertAt - 1])) lines += kNewLine;  // a last line without its break
-    if (!at.sectionFound) lines.append("[").append(common::TrimBlanks(section)).append("]").append(kNewLine);
-    lines.append(common::TrimBlanks(key)).append("=").append(value).append(kNewLine);
-    return result.insert(insertAt, lines);
+std::set<std::string> ProfileSectionNames(std::string_view text) {
+    std::set<std::string> names;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const Line line = LineAt(text, pos);
+        pos = line.next;
+        if (!MayStartSection(text, line)) continue;
+        const LineInfo info = Classify(text, line);
+        if (info.kind == LineKind::Section) names.insert(common::LowerCase(info.name));
+    }
+    return names;
 }
-
-}  // namespace
 
 std::string_view UnquoteValue(std::string_view value) {
     const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
@@ -239,7 +248,7 @@ TIniFile::TIniFile(platform::FileSystem& fs, std::string path, Access access)
     : fs_(fs), path_(std::move(path)), access_(access) {}
 
 const std::optional<std::string>& TIniFile::Text() const {
-    if (!text_ || access_ == Access::Shared) text_ = ReadWhole(fs_, path_);
+    if (!text_ || access_ == Access::Shared) text_ = ReadProfileText(fs_, path_);
     return *text_;
 }
 
@@ -277,7 +286,7 @@ void TIniFile::Update(const std::function<std::string(const std::string&)>& chan
         if (access_ == Access::Batch) {
             changed_ = true;
         } else {
-            ReplaceWhole(fs_, path_, updated);
+            ReplaceProfileText(fs_, path_, updated);
         }
         text_.emplace(std::move(updated));
     } catch (const IoError&) {
@@ -288,7 +297,7 @@ void TIniFile::Update(const std::function<std::string(const std::string&)>& chan
 void TIniFile::Commit() {
     if (access_ != Access::Batch || !changed_) return;
     try {
-        ReplaceWhole(fs_, path_, **text_);
+        ReplaceProfileText(fs_, path_, **text_);
     } catch (const IoError&) {
         // The file stays as it was; later reads read it again.
         text_.reset();

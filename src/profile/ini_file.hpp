@@ -18,9 +18,11 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "common/errors.hpp"
 
@@ -35,6 +37,18 @@ class ProfileError : public common::Error {
 public:
     using common::Error::Error;
 };
+
+// The whole text of the file at path; nothing when it does not exist. Other failures
+// throw common::IoError.
+std::optional<std::string> ReadProfileText(platform::FileSystem& fs, const std::string& path);
+
+// Writes text as the whole file at path: beside it first, then renamed over it, so
+// that a crash or a full disk leaves either the old file or the new one, never a part
+// of either. Throws common::IoError.
+void ReplaceProfileText(platform::FileSystem& fs, const std::string& path, const std::string& text);
+
+// The names of the sections of profile text, without blanks, in lower case.
+std::set<std::string> ProfileSectionNames(std::string_view text);
 
 // A value without the quotation marks (" or ') that enclose it, when both ends
 // have the same one.

@@ -1,5 +1,7 @@
 #include "system/uninstall_log.hpp"
 
+#include "common/strings.hpp"
+#include "common/text.hpp"
 #include "profile/ini_file.hpp"
 #include "core/main_form.hpp"
 #include "core/script.hpp"
@@ -25,18 +27,59 @@ void LogInstalledFile(core::Installer& run, const std::string& destPath, bool re
 }
 
 void LogInstalledFile(core::Installer& run, const std::string& destPath, bool reg, bool exists) {
-    profile::TIniFile log(run.Machine.files, UninstallLogPath(run), profile::TIniFile::Access::Batch);
-    log.WriteText(kApplication, "Title", run.State.Title);
-    const std::int32_t number = log.ReadNumber(kApplication, "Count", 0) + 1;
-    if (log.ReadNumber(destPath, "Item", 0) == 0) {
-        const std::string section = core::ItemKey(number);
-        log.WriteText(section, "Name", destPath);
-        log.WriteFlag(section, "Exists", exists);
-        log.WriteFlag(section, "Register", reg);
-        log.WriteNumber(kApplication, "Count", number);
-        log.WriteNumber(destPath, "Item", number);
+    UninstallLog(run).AddFile(destPath, reg, exists);
+}
+
+UninstallLog::UninstallLog(core::Installer& run) : run_(run), path_(UninstallLogPath(run)) {}
+
+void UninstallLog::AddFile(const std::string& destPath, bool reg, bool exists) {
+    try {
+        if (!text_) {
+            text_ = profile::ReadProfileText(run_.Machine.files, path_).value_or(std::string());
+            sections_ = profile::ProfileSectionNames(*text_);
+        }
+        std::string text = *text_;
+        SetKeys(text, kApplication, {{"Title", run_.State.Title}});
+        const std::string number = common::IntToText(Number(text, kApplication, "Count") + 1);
+        if (Number(text, destPath, "Item") == 0) {
+            SetKeys(text, "Item" + number, {{"Name", destPath}, {"Exists", exists ? "1" : "0"},
+                                            {"Register", reg ? "1" : "0"}});
+            SetKeys(text, kApplication, {{"Count", number}});
+            SetKeys(text, destPath, {{"Item", number}});
+        }
+        if (text != *text_) profile::ReplaceProfileText(run_.Machine.files, path_, text);
+        text_ = std::move(text);
+    } catch (const common::IoError&) {
+        text_.reset();  // read the file again next time
+        throw profile::ProfileError("Unable to write to " + path_);
     }
-    log.Commit();
+}
+
+// As the profile store reads a number: nothing or anything but a number is 0.
+std::int32_t UninstallLog::Number(const std::string& text, std::string_view section, std::string_view key) const {
+    if (!HasSection(section)) return 0;
+    std::string value = profile::FindProfileValue(text, section, key).value_or(std::string());
+    if (value.size() > profile::TIniFile::kMaxValue) value.resize(profile::TIniFile::kMaxValue);
+    return profile::ProfileNumber(value).value_or(0);
+}
+
+void UninstallLog::SetKeys(std::string& text, std::string_view section,
+                           std::initializer_list<std::pair<std::string_view, std::string_view>> keys) {
+    if (HasSection(section)) {
+        for (const auto& [key, value] : keys) text = profile::WithProfileValue(text, section, key, value);
+        return;
+    }
+    // What the profile store writes for a missing section: its header and its keys
+    // at the end, on a line of their own.
+    if (!text.empty() && text.back() != '\r' && text.back() != '\n') text += "\r\n";
+    text.append("[").append(common::TrimBlanks(section)).append("]\r\n");
+    for (const auto& [key, value] : keys) text.append(key).append("=").append(value).append("\r\n");
+    const std::string name = common::LowerCase(common::TrimBlanks(section));
+    sections_.insert(name);
+}
+
+bool UninstallLog::HasSection(std::string_view section) const {
+    return sections_.contains(common::LowerCase(common::TrimBlanks(section)));
 }
 
 void LogShortCut(core::Installer& run, const std::string& linkPath, const std::string& groupFolder) {

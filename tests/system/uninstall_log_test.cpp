@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <tuple>
+#include <utility>
+
 #include "profile/ini_file.hpp"
 #include "core/main_form.hpp"
 #include "dialogs/select_dir.hpp"
@@ -59,19 +63,75 @@ TEST(UninstallLogTest, ALaterRunContinuesTheCountersAndKeepsFirstRecords) {
               "[ShortCut5]\r\nName=C:\\P\\G\\B.lnk\r\nDirectory=C:\\P\\G\r\n");
 }
 
-TEST(UninstallLogTest, AFailedWriteIsTheProfileError) {
+// One file's record as the profile store writes it key by key: what the kept log
+// must write byte for byte.
+void RecordKeyByKey(core::Installer& run, const std::string& dest, bool reg, bool exists) {
+    profile::TIniFile log(run.Machine.files, kLog, profile::TIniFile::Access::Batch);
+    log.WriteText("Application", "Title", run.State.Title);
+    const std::int32_t number = log.ReadNumber("Application", "Count", 0) + 1;
+    if (log.ReadNumber(dest, "Item", 0) == 0) {
+        const std::string section = "Item" + std::to_string(number);
+        log.WriteText(section, "Name", dest);
+        log.WriteFlag(section, "Exists", exists);
+        log.WriteFlag(section, "Register", reg);
+        log.WriteNumber("Application", "Count", number);
+        log.WriteNumber(dest, "Item", number);
+    }
+    log.Commit();
+}
+
+TEST(UninstallLogTest, AKeptLogWritesWhatTheStoreWritesKeyByKey) {
+    const std::pair<const char*, std::optional<std::string>> starts[] = {
+        {"no log yet", std::nullopt},
+        {"empty", ""},
+        {"no line break at the end", "[Application]\r\nTitle=Stary\r\nCount=1"},
+        {"a record number taken by hand", "[Application]\r\nCount=1\r\n[item2]\r\nName=X\r\nKeep=1\r\n;c\r\n[Other]\r\n"},
+        {"a path recorded in other letters", "[ c:\\app\\b.txt ]\r\nItem=7\r\n[Application]\r\nCount=9\r\n"},
+        {"a count that is no number", "[ShortCuts]\r\nCount=1\r\n[Application]\r\nCount=dwa\r\n"},
+        {"line feeds alone", "[Application]\nTitle=Nowy\nCount=0x2\n"},
+    };
+    const std::tuple<std::string, bool, bool> files[] = {
+        {"C:\\APP\\A.txt", false, false}, {"C:\\APP\\B.txt", true, true},
+        {"C:\\APP\\a.TXT", false, true},  {"C:\\APP\\Item2", true, false}};
+    for (const auto& [name, start] : starts) {
+        InstallerMachine kept;
+        InstallerMachine keyByKey;
+        for (InstallerMachine* m : {&kept, &keyByKey}) {
+            m->PrepareInstaller("[Application]\r\nTitle=Nowy\r\n");
+            if (start) m->Write(kLog, *start);
+        }
+        RunEngine(kept, [&](core::Installer& run) {
+            UninstallLog log(run);
+            for (const auto& [dest, reg, exists] : files) log.AddFile(dest, reg, exists);
+        });
+        RunEngine(keyByKey, [&](core::Installer& run) {
+            for (const auto& [dest, reg, exists] : files) RecordKeyByKey(run, dest, reg, exists);
+        });
+        EXPECT_EQ(kept.Read(kLog), keyByKey.Read(kLog)) << name;
+    }
+}
+
+TEST(UninstallLogTest, AFailedWriteIsTheProfileErrorAndTheNextRecordStartsFromTheDisk) {
     InstallerMachine m;
     m.PrepareInstaller("");
     m.Write(kLog, "");
-    m.machine.files.Lock(kLog);
     const auto outcome = m.machine.Run([&](platform::Platform& platform) {
         core::Installer run(platform);
         setup::CreateWindows(run);
         run.State.TargetDir = "C:\\APP\\";
-        EXPECT_THROW(LogInstalledFile(run, "C:\\APP\\A.EXE", false), profile::ProfileError);
+        UninstallLog log(run);
+        log.AddFile("C:\\APP\\A.EXE", false, false);
+        m.machine.files.Lock(kLog);
+        EXPECT_THROW(log.AddFile("C:\\APP\\B.EXE", false, false), profile::ProfileError);
+        m.machine.files.Unlock(kLog);
+        m.Write(kLog, "[Application]\r\nCount=5\r\n");  // changed meanwhile: the log is read again
+        log.AddFile("C:\\APP\\C.EXE", false, false);
         return 0;
     });
     EXPECT_EQ(outcome.end, platform::RunOutcome::End::Returned);
+    EXPECT_EQ(m.Read(kLog),
+              "[Application]\r\nCount=6\r\nTitle=Quill07\r\n[Item6]\r\nName=C:\\APP\\C.EXE\r\nExists=0\r\nRegister=0\r\n"
+              "[C:\\APP\\C.EXE]\r\nItem=6\r\n");
 }
 
 }  // namespace
