@@ -524,6 +524,10 @@ public:
         ring_[pos] = byte;
         if (pos < kMaxMatch - 1) ring_[pos + kRingSize] = byte;  // mirror: compares never wrap
     }
+    // Hangs position r into its tree; with kFindMatch, also sets matchLength and
+    // matchPosition to the longest match met (the encoder needs them only for the last
+    // position of each item, so the others skip that bookkeeping).
+    template <bool kFindMatch = true>
     void Insert(int r);
     void Delete(int p);
 
@@ -534,13 +538,10 @@ private:
     static std::uint32_t CompareFrom9(const std::uint8_t* key, const std::uint8_t* other, bool& right);
     std::uint16_t& Left(std::uint32_t node) { return links_[2 * node]; }
     std::uint16_t& Right(std::uint32_t node) { return links_[2 * node + 1]; }
-    // Both children of node in one load: the left one in the low half.
-    std::uint32_t Children(std::uint32_t node) const {
-        std::uint32_t both;
-        std::memcpy(&both, &links_[2 * std::size_t{node}], sizeof both);
-        if constexpr (std::endian::native == std::endian::big) both = both >> 16 | both << 16;
-        return both;
-    }
+    // The same for reading, indexed so that both sides' addresses differ only by a
+    // constant and need no arithmetic of their own.
+    std::uint32_t LeftOf(std::size_t node) const { return links_[2 * node]; }
+    std::uint32_t RightOf(std::size_t node) const { return links_[2 * node + 1]; }
     void Replace(int p, int r);
 
     std::array<std::uint8_t, kRingSize + kMaxMatch - 1> ring_;
@@ -576,22 +577,24 @@ inline std::uint32_t MatchFinder::CompareFrom9(const std::uint8_t* key, const st
 // by itself: it branches on a `?:`, or goes through a bool and a test, three steps more
 // on the walk's chain of dependent steps); other targets get a mask.
 inline void PickRight(std::uint64_t a, std::uint64_t b, std::uint32_t& node, std::uint32_t rightNode,
-                      std::uint64_t& text, std::uint64_t rightText, std::uint32_t& children,
-                      std::uint32_t rightChildren) {
+                      std::uint64_t& text, std::uint64_t rightText, std::uint32_t& left,
+                      std::uint32_t rightLeft, std::uint32_t& right, std::uint32_t rightRight) {
 #if defined(__x86_64__) && defined(__GNUC__)
     asm("cmp %[b], %[a]\n\t"
         "cmova %[rightNode], %[node]\n\t"
         "cmova %[rightText], %[text]\n\t"
-        "cmova %[rightChildren], %[children]"
-        : [node] "+r"(node), [text] "+r"(text), [children] "+r"(children)
-        : [rightNode] "r"(rightNode), [rightText] "r"(rightText), [rightChildren] "r"(rightChildren),
-          [a] "r"(a), [b] "r"(b)
+        "cmova %[rightLeft], %[left]\n\t"
+        "cmova %[rightRight], %[right]"
+        : [node] "+r"(node), [text] "+r"(text), [left] "+r"(left), [right] "+r"(right)
+        : [rightNode] "r"(rightNode), [rightText] "r"(rightText), [rightLeft] "r"(rightLeft),
+          [rightRight] "r"(rightRight), [a] "r"(a), [b] "r"(b)
         : "cc");
 #else
     const std::uint32_t pick = 0u - static_cast<std::uint32_t>(a > b);  // all ones for the right side
     node ^= (node ^ rightNode) & pick;
     text ^= (text ^ rightText) & (0 - static_cast<std::uint64_t>(a > b));
-    children ^= (children ^ rightChildren) & pick;
+    left ^= (left ^ rightLeft) & pick;
+    right ^= (right ^ rightRight) & pick;
 #endif
 }
 
@@ -605,6 +608,7 @@ inline void PickRight(std::uint64_t a, std::uint64_t b, std::uint32_t& node, std
 // match is kept as one number, (60 - length) * 4096 + (distance - 1), so that smaller is
 // better; for a difference within the first 8 bytes, the length comes straight from the
 // highest differing bit.
+template <bool kFindMatch>
 inline void MatchFinder::Insert(int r) {
     constexpr std::uint32_t kNoMatch = (kMaxMatch - kThreshold) * kRingSize;  // above every match worth sending
     const std::uint8_t* key = &ring_[r];
@@ -615,32 +619,38 @@ inline void MatchFinder::Insert(int r) {
     std::uint32_t parent = kNil + 1 + key[0];  // a root: its right child holds the tree
     std::uint32_t node = Right(parent);
     std::uint64_t bytes = Load64(&ring_[node + 1]);  // the node's bytes 1 to 8, as loaded
-    std::uint32_t children = Children(node);
+    std::uint32_t left = LeftOf(node);
+    std::uint32_t rightChild = RightOf(node);
     while (node != kNil) {
         // The bytes are put in order only after the side is picked: the byte swap is then
-        // off the chain of loads that leads from one node to the next.
+        // off the chain of loads that leads from one node to the next. Each link is loaded
+        // on its own, straight into a register that addresses the next loads.
         const std::uint64_t text = BigEndian(bytes);
-        const std::uint32_t left = children & 0xFFFF;
-        const std::uint32_t rightChild = children >> 16;
         const std::uint64_t leftText = Load64(&ring_[std::size_t{left} + 1]);
         const std::uint64_t rightText = Load64(&ring_[std::size_t{rightChild} + 1]);
-        const std::uint32_t leftChildren = Children(left);
-        const std::uint32_t rightChildren = Children(rightChild);
+        const std::uint32_t leftLeft = LeftOf(left);
+        const std::uint32_t leftRight = RightOf(left);
+        const std::uint32_t rightLeft = LeftOf(rightChild);
+        const std::uint32_t rightRight = RightOf(rightChild);
         const std::uint32_t place = (before - node) & kRingMask;
         parent = node;
-        node = left;
         if (head != text) [[likely]] {
-            // The first differing byte is byte 8 - high / 8 of the eight, so the length
-            // falls short of 60 by 52 + high / 8.
-            const auto high = static_cast<std::uint32_t>(63 ^ std::countl_zero(head ^ text));  // 63 - count
-            best = std::min(best, ((high & 0x38) << 9) + place + (kMaxMatch - 8) * kRingSize);
+            if constexpr (kFindMatch) {
+                // The first differing byte is byte 8 - high / 8 of the eight, so the length
+                // falls short of 60 by 52 + high / 8.
+                const auto high = static_cast<std::uint32_t>(63 ^ std::countl_zero(head ^ text));  // 63 - count
+                best = std::min(best, ((high & 0x38) << 9) + place + (kMaxMatch - 8) * kRingSize);
+            }
+            node = left;
             bytes = leftText;
-            children = leftChildren;
-            PickRight(head, text, node, rightChild, bytes, rightText, children, rightChildren);
+            left = leftLeft;
+            std::uint32_t right = leftRight;
+            PickRight(head, text, node, rightChild, bytes, rightText, left, rightLeft, right, rightRight);
+            rightChild = right;
         } else {
             bool right;
             const std::uint32_t i = CompareFrom9(key, &ring_[parent], right);
-            best = std::min(best, (kMaxMatch - i) * kRingSize + place);
+            if constexpr (kFindMatch) best = std::min(best, (kMaxMatch - i) * kRingSize + place);
             if (i == kMaxMatch) {
                 Replace(static_cast<int>(parent), r);
                 node = parent;
@@ -648,7 +658,8 @@ inline void MatchFinder::Insert(int r) {
             }
             node = right ? rightChild : left;
             bytes = right ? rightText : leftText;
-            children = right ? rightChildren : leftChildren;
+            left = right ? rightLeft : leftLeft;
+            rightChild = right ? rightRight : leftRight;
         }
     }
     if (node == kNil) {
@@ -667,8 +678,10 @@ inline void MatchFinder::Insert(int r) {
         links_[link] = static_cast<std::uint16_t>(r);
         up_[r] = static_cast<std::uint16_t>(link);
     }
-    matchLength = best == kNoMatch ? 0 : kMaxMatch - static_cast<int>(best / kRingSize);
-    matchPosition = best == kNoMatch ? matchPosition : static_cast<int>(best % kRingSize);
+    if constexpr (kFindMatch) {
+        matchLength = best == kNoMatch ? 0 : kMaxMatch - static_cast<int>(best / kRingSize);
+        matchPosition = best == kNoMatch ? matchPosition : static_cast<int>(best % kRingSize);
+    }
 }
 
 // r takes over p's place in its tree; p leaves the tree.
@@ -686,23 +699,28 @@ inline void MatchFinder::Replace(int p, int r) {
 // node of its left subtree.
 inline void MatchFinder::Delete(int p) {
     if (up_[p] == kNotInTree) return;
-    int q;
-    const int left = Left(p);
-    const int right = Right(p);
+    std::uint32_t q;
+    const std::uint32_t left = LeftOf(static_cast<std::size_t>(p));
+    const std::uint32_t right = RightOf(static_cast<std::size_t>(p));
     if (left == kNil || right == kNil) {
         q = left ^ right ^ kNil;  // the child there is, or none
     } else {
-        q = Left(p);
-        if (Right(q) != kNil) {
-            do q = Right(q);
-            while (Right(q) != kNil);
-            links_[up_[q]] = Left(q);  // q hangs on the right of its parent
-            up_[Left(q)] = up_[q];
-            Left(q) = Left(p);
-            up_[Left(p)] = static_cast<std::uint16_t>(2 * q);
+        q = left;
+        std::uint32_t next = RightOf(q);
+        if (next != kNil) {
+            // Down the right side: each step's address is the link just loaded.
+            do {
+                q = next;
+                next = RightOf(q);
+            } while (next != kNil);
+            const std::uint32_t rest = LeftOf(q);
+            links_[up_[q]] = static_cast<std::uint16_t>(rest);  // q hangs on the right of its parent
+            up_[rest] = up_[q];
+            Left(q) = static_cast<std::uint16_t>(left);
+            up_[left] = static_cast<std::uint16_t>(2 * q);
         }
-        Right(q) = Right(p);
-        up_[Right(p)] = static_cast<std::uint16_t>(2 * q + 1);
+        Right(q) = static_cast<std::uint16_t>(right);
+        up_[right] = static_cast<std::uint16_t>(2 * q + 1);
     }
     up_[q] = up_[p];
     links_[up_[p]] = static_cast<std::uint16_t>(q);
@@ -750,7 +768,7 @@ void Encode(Source& source, Target& target) {
     int r = kRingStart;
     int len = 0;
     for (std::uint8_t b; len < kMaxMatch && in.Next(b); ++len) finder.Store(r + len, b);
-    for (int i = 1; i <= kMaxMatch; ++i) finder.Insert(r - i);
+    for (int i = 1; i <= kMaxMatch; ++i) finder.Insert<false>(r - i);
     finder.Insert(r);
     do {
         if (finder.matchLength > len) finder.matchLength = len;
@@ -768,13 +786,22 @@ void Encode(Source& source, Target& target) {
             finder.Store(s, b);
             s = (s + 1) & kRingMask;
             r = (r + 1) & kRingMask;
-            finder.Insert(r);
+            if (i + 1 < last) {
+                finder.Insert<false>(r);
+            } else {
+                finder.Insert(r);
+            }
         }
         for (; i < last; ++i) {
             finder.Delete(s);
             s = (s + 1) & kRingMask;
             r = (r + 1) & kRingMask;
-            if (--len != 0) finder.Insert(r);
+            if (--len == 0) continue;
+            if (i + 1 < last) {
+                finder.Insert<false>(r);
+            } else {
+                finder.Insert(r);
+            }
         }
     } while (len > 0);
     out.Finish();
