@@ -237,6 +237,12 @@ public:
         byte = *pos_++;
         return true;
     }
+    // The next byte only if the current chunk still holds one.
+    bool NextInChunk(std::uint8_t& byte) {
+        if (pos_ == end_) return false;
+        byte = *pos_++;
+        return true;
+    }
 
 private:
     Source& source_;
@@ -529,6 +535,10 @@ public:
     // position of each item, so the others skip that bookkeeping).
     template <bool kFindMatch = true>
     void Insert(int r);
+    // Hangs in two positions whose first bytes differ, as Insert<false> one after the
+    // other would: they go into different trees, so their walks are interleaved, each
+    // filling the time the other waits for its loads.
+    void InsertTwo(int r1, int r2);
     void Delete(int p);
 
     int matchLength = 0;
@@ -536,6 +546,8 @@ public:
 
 private:
     static std::uint32_t CompareFrom9(const std::uint8_t* key, const std::uint8_t* other, bool& right);
+    static bool FirstDifference(const std::uint8_t* key, const std::uint8_t* other, std::uint64_t& a,
+                                std::uint64_t& b);
     std::uint16_t& Left(std::uint32_t node) { return links_[2 * node]; }
     std::uint16_t& Right(std::uint32_t node) { return links_[2 * node + 1]; }
     // The same for reading, indexed so that both sides' addresses differ only by a
@@ -543,6 +555,21 @@ private:
     std::uint32_t LeftOf(std::size_t node) const { return links_[2 * node]; }
     std::uint32_t RightOf(std::size_t node) const { return links_[2 * node + 1]; }
     void Replace(int p, int r);
+
+    // A walk down r's tree: the node reached (none at the end), its bytes 1 to 8 as
+    // loaded, its children, and the node before it.
+    struct Walk {
+        std::uint32_t r;
+        std::uint64_t head;  // r's bytes 1 to 8, in order
+        std::uint32_t node;
+        std::uint64_t bytes;
+        std::uint32_t left;
+        std::uint32_t right;
+        std::uint32_t parent;
+    };
+    Walk Begin(int r);
+    template <bool kFindMatch>
+    void Finish(Walk walk);
 
     std::array<std::uint8_t, kRingSize + kMaxMatch - 1> ring_;
     // Left and right child of every position, side by side; nodes 4097 + byte are the
@@ -569,6 +596,20 @@ inline std::uint32_t MatchFinder::CompareFrom9(const std::uint8_t* key, const st
         }
     }
     return kMaxMatch;
+}
+
+// Like CompareFrom9, for a walk that only needs the side: sets a and b to the first eight
+// bytes from index 9 on that differ, in order (the last group overlaps); false when all
+// 60 bytes agree.
+inline bool MatchFinder::FirstDifference(const std::uint8_t* key, const std::uint8_t* other, std::uint64_t& a,
+                                         std::uint64_t& b) {
+    static constexpr int kStarts[] = {9, 17, 25, 33, 41, 49, 52};
+    for (const int start : kStarts) {
+        a = LoadBig64(key + start);
+        b = LoadBig64(other + start);
+        if (a != b) return true;
+    }
+    return false;
 }
 
 // Replaces the left side's values with the right side's when a > b, without a branch:
@@ -608,19 +649,32 @@ inline void PickRight(std::uint64_t a, std::uint64_t b, std::uint32_t& node, std
 // match is kept as one number, (60 - length) * 4096 + (distance - 1), so that smaller is
 // better; for a difference within the first 8 bytes, the length comes straight from the
 // highest differing bit.
+inline MatchFinder::Walk MatchFinder::Begin(int r) {
+    Left(static_cast<std::uint32_t>(r)) = Right(static_cast<std::uint32_t>(r)) = kNil;
+    const std::uint32_t root = kNil + 1 + ring_[r];  // its right child holds the tree
+    const std::uint32_t node = RightOf(root);
+    return {static_cast<std::uint32_t>(r), LoadBig64(&ring_[r + 1]), node, Load64(&ring_[node + 1]),
+            LeftOf(node), RightOf(node), root};
+}
+
 template <bool kFindMatch>
 inline void MatchFinder::Insert(int r) {
+    Finish<kFindMatch>(Begin(r));
+}
+
+template <bool kFindMatch>
+inline void MatchFinder::Finish(Walk walk) {
     constexpr std::uint32_t kNoMatch = (kMaxMatch - kThreshold) * kRingSize;  // above every match worth sending
+    const std::uint32_t r = walk.r;
     const std::uint8_t* key = &ring_[r];
-    const std::uint64_t head = LoadBig64(key + 1);
-    const std::uint32_t before = static_cast<std::uint32_t>(r) - 1;  // (before - node) & kRingMask is distance - 1
-    Left(r) = Right(r) = kNil;
+    const std::uint64_t head = walk.head;
+    const std::uint32_t before = r - 1;  // (before - node) & kRingMask is distance - 1
     std::uint32_t best = kNoMatch;
-    std::uint32_t parent = kNil + 1 + key[0];  // a root: its right child holds the tree
-    std::uint32_t node = Right(parent);
-    std::uint64_t bytes = Load64(&ring_[node + 1]);  // the node's bytes 1 to 8, as loaded
-    std::uint32_t left = LeftOf(node);
-    std::uint32_t rightChild = RightOf(node);
+    std::uint32_t parent = walk.parent;
+    std::uint32_t node = walk.node;
+    std::uint64_t bytes = walk.bytes;
+    std::uint32_t left = walk.left;
+    std::uint32_t rightChild = walk.right;
     while (node != kNil) {
         // The bytes are put in order only after the side is picked: the byte swap is then
         // off the chain of loads that leads from one node to the next. Each link is loaded
@@ -652,7 +706,7 @@ inline void MatchFinder::Insert(int r) {
             const std::uint32_t i = CompareFrom9(key, &ring_[parent], right);
             if constexpr (kFindMatch) best = std::min(best, (kMaxMatch - i) * kRingSize + place);
             if (i == kMaxMatch) {
-                Replace(static_cast<int>(parent), r);
+                Replace(static_cast<int>(parent), static_cast<int>(r));
                 node = parent;
                 break;
             }
@@ -682,6 +736,60 @@ inline void MatchFinder::Insert(int r) {
         matchLength = best == kNoMatch ? 0 : kMaxMatch - static_cast<int>(best / kRingSize);
         matchPosition = best == kNoMatch ? matchPosition : static_cast<int>(best % kRingSize);
     }
+}
+
+// The two walks step together while both go on and neither meets a node whose first 8
+// bytes equal its key; each is then finished on its own.
+inline void MatchFinder::InsertTwo(int r1, int r2) {
+    const Walk a = Begin(r1);
+    const Walk b = Begin(r2);
+    // The walks' state in plain variables, which the compiler keeps in registers.
+    std::uint32_t nodeA = a.node, leftA = a.left, rightA = a.right, parentA = a.parent;
+    std::uint32_t nodeB = b.node, leftB = b.left, rightB = b.right, parentB = b.parent;
+    std::uint64_t bytesA = a.bytes, bytesB = b.bytes;
+    while (nodeA != kNil && nodeB != kNil) {
+        // The keys to compare: the first 8 bytes, or the first 8 that differ after them.
+        std::uint64_t keyA = a.head, textA = BigEndian(bytesA);
+        std::uint64_t keyB = b.head, textB = BigEndian(bytesB);
+        if (keyA == textA) [[unlikely]] {
+            if (!FirstDifference(&ring_[a.r], &ring_[nodeA], keyA, textA)) break;
+        }
+        if (keyB == textB) [[unlikely]] {
+            if (!FirstDifference(&ring_[b.r], &ring_[nodeB], keyB, textB)) break;
+        }
+        {
+            const std::uint64_t leftText = Load64(&ring_[std::size_t{leftA} + 1]);
+            const std::uint64_t rightText = Load64(&ring_[std::size_t{rightA} + 1]);
+            const std::uint32_t leftLeft = LeftOf(leftA);
+            const std::uint32_t leftRight = RightOf(leftA);
+            const std::uint32_t rightLeft = LeftOf(rightA);
+            const std::uint32_t rightRight = RightOf(rightA);
+            parentA = nodeA;
+            nodeA = leftA;
+            bytesA = leftText;
+            leftA = leftLeft;
+            const std::uint32_t rightNode = rightA;
+            rightA = leftRight;
+            PickRight(keyA, textA, nodeA, rightNode, bytesA, rightText, leftA, rightLeft, rightA, rightRight);
+        }
+        {
+            const std::uint64_t leftText = Load64(&ring_[std::size_t{leftB} + 1]);
+            const std::uint64_t rightText = Load64(&ring_[std::size_t{rightB} + 1]);
+            const std::uint32_t leftLeft = LeftOf(leftB);
+            const std::uint32_t leftRight = RightOf(leftB);
+            const std::uint32_t rightLeft = LeftOf(rightB);
+            const std::uint32_t rightRight = RightOf(rightB);
+            parentB = nodeB;
+            nodeB = leftB;
+            bytesB = leftText;
+            leftB = leftLeft;
+            const std::uint32_t rightNode = rightB;
+            rightB = leftRight;
+            PickRight(keyB, textB, nodeB, rightNode, bytesB, rightText, leftB, rightLeft, rightB, rightRight);
+        }
+    }
+    Finish<false>({a.r, a.head, nodeA, bytesA, leftA, rightA, parentA});
+    Finish<false>({b.r, b.head, nodeB, bytesB, leftB, rightB, parentB});
 }
 
 // r takes over p's place in its tree; p leaves the tree.
@@ -786,6 +894,21 @@ void Encode(Source& source, Target& target) {
             finder.Store(s, b);
             s = (s + 1) & kRingMask;
             r = (r + 1) & kRingMask;
+            // Two positions inside the match, in different trees, are hung in together.
+            // The oldest position then leaves its tree before both or, when that is r's
+            // tree, after both: each tree sees its changes in the same order as before.
+            const int next = (r + 1) & kRingMask;
+            if (i + 2 < last && finder.At(r) != finder.At(next) && in.NextInChunk(b)) {
+                const bool after = finder.At(s) == finder.At(r);
+                if (!after) finder.Delete(s);
+                finder.Store(s, b);
+                finder.InsertTwo(r, next);
+                if (after) finder.Delete(s);
+                s = (s + 1) & kRingMask;
+                r = next;
+                ++i;
+                continue;
+            }
             if (i + 1 < last) {
                 finder.Insert<false>(r);
             } else {
