@@ -521,6 +521,16 @@ inline std::uint32_t HuffmanModel::LastBelow(std::uint32_t from, std::uint32_t k
 // One binary search tree per first byte over the strings that start at ring positions;
 // inserting a position also finds its longest earlier match.
 
+// Variants of the walk that pay off on x86-64: two walks at once need about 14
+// registers, which a 32-bit x86 build does not have (it would keep most of both walks in
+// memory); there, one walk serves every position, which also keeps Setup.exe, whose
+// size is limited, to one copy of it.
+#if defined(__i386__)
+inline constexpr bool kWalkVariants = false;
+#else
+inline constexpr bool kWalkVariants = true;
+#endif
+
 class MatchFinder {
 public:
     MatchFinder();
@@ -659,7 +669,7 @@ inline MatchFinder::Walk MatchFinder::Begin(int r) {
 
 template <bool kFindMatch>
 inline void MatchFinder::Insert(int r) {
-    Finish<kFindMatch>(Begin(r));
+    Finish<kFindMatch || !kWalkVariants>(Begin(r));
 }
 
 template <bool kFindMatch>
@@ -898,7 +908,7 @@ void Encode(Source& source, Target& target) {
             // The oldest position then leaves its tree before both or, when that is r's
             // tree, after both: each tree sees its changes in the same order as before.
             const int next = (r + 1) & kRingMask;
-            if (i + 2 < last && finder.At(r) != finder.At(next) && in.NextInChunk(b)) {
+            if (kWalkVariants && i + 2 < last && finder.At(r) != finder.At(next) && in.NextInChunk(b)) {
                 const bool after = finder.At(s) == finder.At(r);
                 if (!after) finder.Delete(s);
                 finder.Store(s, b);
