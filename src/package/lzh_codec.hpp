@@ -649,16 +649,7 @@ inline void PickRight(std::uint64_t a, std::uint64_t b, std::uint32_t& node, std
 #endif
 }
 
-// Walks r's tree down from its root, remembering the longest match met and, among
-// equally long ones, the nearest; r is hung in where the walk ends. A match of the
-// full 60 bytes ends the walk, and r replaces that node.
-//
-// The walk is the encoder's hot loop: a chain of dependent loads, and the most
-// instructions of all. So the bytes and children of both children of a node are read
-// while the node is compared, the side is then picked without a branch, and the best
-// match is kept as one number, (60 - length) * 4096 + (distance - 1), so that smaller is
-// better; for a difference within the first 8 bytes, the length comes straight from the
-// highest differing bit.
+// Starts r's walk at the top of its tree; r itself has no children yet.
 inline MatchFinder::Walk MatchFinder::Begin(int r) {
     Left(static_cast<std::uint32_t>(r)) = Right(static_cast<std::uint32_t>(r)) = kNil;
     const std::uint32_t root = kNil + 1 + ring_[r];  // its right child holds the tree
@@ -672,6 +663,16 @@ inline void MatchFinder::Insert(int r) {
     Finish<kFindMatch || !kWalkVariants>(Begin(r));
 }
 
+// Walks r's tree down from where walk stands, remembering the longest match met and,
+// among equally long ones, the nearest; r is hung in where the walk ends. A match of the
+// full 60 bytes ends the walk, and r replaces that node.
+//
+// The walk is the encoder's hot loop: a chain of dependent loads, and the most
+// instructions of all. So the bytes and children of both children of a node are read
+// while the node is compared, the side is then picked without a branch, and the best
+// match is kept as one number, (60 - length) * 4096 + (distance - 1), so that smaller is
+// better; for a difference within the first 8 bytes, the length comes straight from the
+// highest differing bit.
 template <bool kFindMatch>
 inline void MatchFinder::Finish(Walk walk) {
     constexpr std::uint32_t kNoMatch = (kMaxMatch - kThreshold) * kRingSize;  // above every match worth sending
@@ -906,7 +907,9 @@ void Encode(Source& source, Target& target) {
             r = (r + 1) & kRingMask;
             // Two positions inside the match, in different trees, are hung in together.
             // The oldest position then leaves its tree before both or, when that is r's
-            // tree, after both: each tree sees its changes in the same order as before.
+            // tree, after both: each tree sees its changes in the same order as one
+            // position after the other. Storing next's last byte early changes only the
+            // first byte of the oldest position's key, which no walk compares.
             const int next = (r + 1) & kRingMask;
             if (kWalkVariants && i + 2 < last && finder.At(r) != finder.At(next) && in.NextInChunk(b)) {
                 const bool after = finder.At(s) == finder.At(r);
