@@ -237,6 +237,12 @@ public:
         byte = *pos_++;
         return true;
     }
+    // The next byte only if the current chunk still holds one.
+    bool NextInChunk(std::uint8_t& byte) {
+        if (pos_ == end_) return false;
+        byte = *pos_++;
+        return true;
+    }
 
 private:
     Source& source_;
@@ -515,6 +521,16 @@ inline std::uint32_t HuffmanModel::LastBelow(std::uint32_t from, std::uint32_t k
 // One binary search tree per first byte over the strings that start at ring positions;
 // inserting a position also finds its longest earlier match.
 
+// Variants of the walk that pay off on x86-64: two walks at once need about 14
+// registers, which a 32-bit x86 build does not have (it would keep most of both walks in
+// memory); there, one walk serves every position, which also keeps Setup.exe, whose
+// size is limited, to one copy of it.
+#if defined(__i386__)
+inline constexpr bool kWalkVariants = false;
+#else
+inline constexpr bool kWalkVariants = true;
+#endif
+
 class MatchFinder {
 public:
     MatchFinder();
@@ -524,7 +540,15 @@ public:
         ring_[pos] = byte;
         if (pos < kMaxMatch - 1) ring_[pos + kRingSize] = byte;  // mirror: compares never wrap
     }
+    // Hangs position r into its tree; with kFindMatch, also sets matchLength and
+    // matchPosition to the longest match met (the encoder needs them only for the last
+    // position of each item, so the others skip that bookkeeping).
+    template <bool kFindMatch = true>
     void Insert(int r);
+    // Hangs in two positions whose first bytes differ, as Insert<false> one after the
+    // other would: they go into different trees, so their walks are interleaved, each
+    // filling the time the other waits for its loads.
+    void InsertTwo(int r1, int r2);
     void Delete(int p);
 
     int matchLength = 0;
@@ -532,16 +556,30 @@ public:
 
 private:
     static std::uint32_t CompareFrom9(const std::uint8_t* key, const std::uint8_t* other, bool& right);
+    static bool FirstDifference(const std::uint8_t* key, const std::uint8_t* other, std::uint64_t& a,
+                                std::uint64_t& b);
     std::uint16_t& Left(std::uint32_t node) { return links_[2 * node]; }
     std::uint16_t& Right(std::uint32_t node) { return links_[2 * node + 1]; }
-    // Both children of node in one load: the left one in the low half.
-    std::uint32_t Children(std::uint32_t node) const {
-        std::uint32_t both;
-        std::memcpy(&both, &links_[2 * std::size_t{node}], sizeof both);
-        if constexpr (std::endian::native == std::endian::big) both = both >> 16 | both << 16;
-        return both;
-    }
+    // The same for reading, indexed so that both sides' addresses differ only by a
+    // constant and need no arithmetic of their own.
+    std::uint32_t LeftOf(std::size_t node) const { return links_[2 * node]; }
+    std::uint32_t RightOf(std::size_t node) const { return links_[2 * node + 1]; }
     void Replace(int p, int r);
+
+    // A walk down r's tree: the node reached (none at the end), its bytes 1 to 8 as
+    // loaded, its children, and the node before it.
+    struct Walk {
+        std::uint32_t r;
+        std::uint64_t head;  // r's bytes 1 to 8, in order
+        std::uint32_t node;
+        std::uint64_t bytes;
+        std::uint32_t left;
+        std::uint32_t right;
+        std::uint32_t parent;
+    };
+    Walk Begin(int r);
+    template <bool kFindMatch>
+    void Finish(Walk walk);
 
     std::array<std::uint8_t, kRingSize + kMaxMatch - 1> ring_;
     // Left and right child of every position, side by side; nodes 4097 + byte are the
@@ -570,33 +608,63 @@ inline std::uint32_t MatchFinder::CompareFrom9(const std::uint8_t* key, const st
     return kMaxMatch;
 }
 
+// Like CompareFrom9, for a walk that only needs the side: sets a and b to the first eight
+// bytes from index 9 on that differ, in order (the last group overlaps); false when all
+// 60 bytes agree.
+inline bool MatchFinder::FirstDifference(const std::uint8_t* key, const std::uint8_t* other, std::uint64_t& a,
+                                         std::uint64_t& b) {
+    static constexpr int kStarts[] = {9, 17, 25, 33, 41, 49, 52};
+    for (const int start : kStarts) {
+        a = LoadBig64(key + start);
+        b = LoadBig64(other + start);
+        if (a != b) return true;
+    }
+    return false;
+}
+
 // Replaces the left side's values with the right side's when a > b, without a branch:
 // the side is a coin toss that a branch would mispredict half the time. x86-64 gets
 // conditional moves straight on the comparison's flags (GCC does not emit them for this
 // by itself: it branches on a `?:`, or goes through a bool and a test, three steps more
 // on the walk's chain of dependent steps); other targets get a mask.
 inline void PickRight(std::uint64_t a, std::uint64_t b, std::uint32_t& node, std::uint32_t rightNode,
-                      std::uint64_t& text, std::uint64_t rightText, std::uint32_t& children,
-                      std::uint32_t rightChildren) {
+                      std::uint64_t& text, std::uint64_t rightText, std::uint32_t& left,
+                      std::uint32_t rightLeft, std::uint32_t& right, std::uint32_t rightRight) {
 #if defined(__x86_64__) && defined(__GNUC__)
     asm("cmp %[b], %[a]\n\t"
         "cmova %[rightNode], %[node]\n\t"
         "cmova %[rightText], %[text]\n\t"
-        "cmova %[rightChildren], %[children]"
-        : [node] "+r"(node), [text] "+r"(text), [children] "+r"(children)
-        : [rightNode] "r"(rightNode), [rightText] "r"(rightText), [rightChildren] "r"(rightChildren),
-          [a] "r"(a), [b] "r"(b)
+        "cmova %[rightLeft], %[left]\n\t"
+        "cmova %[rightRight], %[right]"
+        : [node] "+r"(node), [text] "+r"(text), [left] "+r"(left), [right] "+r"(right)
+        : [rightNode] "r"(rightNode), [rightText] "r"(rightText), [rightLeft] "r"(rightLeft),
+          [rightRight] "r"(rightRight), [a] "r"(a), [b] "r"(b)
         : "cc");
 #else
     const std::uint32_t pick = 0u - static_cast<std::uint32_t>(a > b);  // all ones for the right side
     node ^= (node ^ rightNode) & pick;
     text ^= (text ^ rightText) & (0 - static_cast<std::uint64_t>(a > b));
-    children ^= (children ^ rightChildren) & pick;
+    left ^= (left ^ rightLeft) & pick;
+    right ^= (right ^ rightRight) & pick;
 #endif
 }
 
-// Walks r's tree down from its root, remembering the longest match met and, among
-// equally long ones, the nearest; r is hung in where the walk ends. A match of the
+// Starts r's walk at the top of its tree; r itself has no children yet.
+inline MatchFinder::Walk MatchFinder::Begin(int r) {
+    Left(static_cast<std::uint32_t>(r)) = Right(static_cast<std::uint32_t>(r)) = kNil;
+    const std::uint32_t root = kNil + 1 + ring_[r];  // its right child holds the tree
+    const std::uint32_t node = RightOf(root);
+    return {static_cast<std::uint32_t>(r), LoadBig64(&ring_[r + 1]), node, Load64(&ring_[node + 1]),
+            LeftOf(node), RightOf(node), root};
+}
+
+template <bool kFindMatch>
+inline void MatchFinder::Insert(int r) {
+    Finish<kFindMatch || !kWalkVariants>(Begin(r));
+}
+
+// Walks r's tree down from where walk stands, remembering the longest match met and,
+// among equally long ones, the nearest; r is hung in where the walk ends. A match of the
 // full 60 bytes ends the walk, and r replaces that node.
 //
 // The walk is the encoder's hot loop: a chain of dependent loads, and the most
@@ -605,50 +673,58 @@ inline void PickRight(std::uint64_t a, std::uint64_t b, std::uint32_t& node, std
 // match is kept as one number, (60 - length) * 4096 + (distance - 1), so that smaller is
 // better; for a difference within the first 8 bytes, the length comes straight from the
 // highest differing bit.
-inline void MatchFinder::Insert(int r) {
+template <bool kFindMatch>
+inline void MatchFinder::Finish(Walk walk) {
     constexpr std::uint32_t kNoMatch = (kMaxMatch - kThreshold) * kRingSize;  // above every match worth sending
+    const std::uint32_t r = walk.r;
     const std::uint8_t* key = &ring_[r];
-    const std::uint64_t head = LoadBig64(key + 1);
-    const std::uint32_t before = static_cast<std::uint32_t>(r) - 1;  // (before - node) & kRingMask is distance - 1
-    Left(r) = Right(r) = kNil;
+    const std::uint64_t head = walk.head;
+    const std::uint32_t before = r - 1;  // (before - node) & kRingMask is distance - 1
     std::uint32_t best = kNoMatch;
-    std::uint32_t parent = kNil + 1 + key[0];  // a root: its right child holds the tree
-    std::uint32_t node = Right(parent);
-    std::uint64_t bytes = Load64(&ring_[node + 1]);  // the node's bytes 1 to 8, as loaded
-    std::uint32_t children = Children(node);
+    std::uint32_t parent = walk.parent;
+    std::uint32_t node = walk.node;
+    std::uint64_t bytes = walk.bytes;
+    std::uint32_t left = walk.left;
+    std::uint32_t rightChild = walk.right;
     while (node != kNil) {
         // The bytes are put in order only after the side is picked: the byte swap is then
-        // off the chain of loads that leads from one node to the next.
+        // off the chain of loads that leads from one node to the next. Each link is loaded
+        // on its own, straight into a register that addresses the next loads.
         const std::uint64_t text = BigEndian(bytes);
-        const std::uint32_t left = children & 0xFFFF;
-        const std::uint32_t rightChild = children >> 16;
         const std::uint64_t leftText = Load64(&ring_[std::size_t{left} + 1]);
         const std::uint64_t rightText = Load64(&ring_[std::size_t{rightChild} + 1]);
-        const std::uint32_t leftChildren = Children(left);
-        const std::uint32_t rightChildren = Children(rightChild);
+        const std::uint32_t leftLeft = LeftOf(left);
+        const std::uint32_t leftRight = RightOf(left);
+        const std::uint32_t rightLeft = LeftOf(rightChild);
+        const std::uint32_t rightRight = RightOf(rightChild);
         const std::uint32_t place = (before - node) & kRingMask;
         parent = node;
-        node = left;
         if (head != text) [[likely]] {
-            // The first differing byte is byte 8 - high / 8 of the eight, so the length
-            // falls short of 60 by 52 + high / 8.
-            const auto high = static_cast<std::uint32_t>(63 ^ std::countl_zero(head ^ text));  // 63 - count
-            best = std::min(best, ((high & 0x38) << 9) + place + (kMaxMatch - 8) * kRingSize);
+            if constexpr (kFindMatch) {
+                // The first differing byte is byte 8 - high / 8 of the eight, so the length
+                // falls short of 60 by 52 + high / 8.
+                const auto high = static_cast<std::uint32_t>(63 ^ std::countl_zero(head ^ text));  // 63 - count
+                best = std::min(best, ((high & 0x38) << 9) + place + (kMaxMatch - 8) * kRingSize);
+            }
+            node = left;
             bytes = leftText;
-            children = leftChildren;
-            PickRight(head, text, node, rightChild, bytes, rightText, children, rightChildren);
+            left = leftLeft;
+            std::uint32_t right = leftRight;
+            PickRight(head, text, node, rightChild, bytes, rightText, left, rightLeft, right, rightRight);
+            rightChild = right;
         } else {
             bool right;
             const std::uint32_t i = CompareFrom9(key, &ring_[parent], right);
-            best = std::min(best, (kMaxMatch - i) * kRingSize + place);
+            if constexpr (kFindMatch) best = std::min(best, (kMaxMatch - i) * kRingSize + place);
             if (i == kMaxMatch) {
-                Replace(static_cast<int>(parent), r);
+                Replace(static_cast<int>(parent), static_cast<int>(r));
                 node = parent;
                 break;
             }
             node = right ? rightChild : left;
             bytes = right ? rightText : leftText;
-            children = right ? rightChildren : leftChildren;
+            left = right ? rightLeft : leftLeft;
+            rightChild = right ? rightRight : leftRight;
         }
     }
     if (node == kNil) {
@@ -667,8 +743,64 @@ inline void MatchFinder::Insert(int r) {
         links_[link] = static_cast<std::uint16_t>(r);
         up_[r] = static_cast<std::uint16_t>(link);
     }
-    matchLength = best == kNoMatch ? 0 : kMaxMatch - static_cast<int>(best / kRingSize);
-    matchPosition = best == kNoMatch ? matchPosition : static_cast<int>(best % kRingSize);
+    if constexpr (kFindMatch) {
+        matchLength = best == kNoMatch ? 0 : kMaxMatch - static_cast<int>(best / kRingSize);
+        matchPosition = best == kNoMatch ? matchPosition : static_cast<int>(best % kRingSize);
+    }
+}
+
+// The two walks step together while both go on and neither meets a node whose first 8
+// bytes equal its key; each is then finished on its own.
+inline void MatchFinder::InsertTwo(int r1, int r2) {
+    const Walk a = Begin(r1);
+    const Walk b = Begin(r2);
+    // The walks' state in plain variables, which the compiler keeps in registers.
+    std::uint32_t nodeA = a.node, leftA = a.left, rightA = a.right, parentA = a.parent;
+    std::uint32_t nodeB = b.node, leftB = b.left, rightB = b.right, parentB = b.parent;
+    std::uint64_t bytesA = a.bytes, bytesB = b.bytes;
+    while (nodeA != kNil && nodeB != kNil) {
+        // The keys to compare: the first 8 bytes, or the first 8 that differ after them.
+        std::uint64_t keyA = a.head, textA = BigEndian(bytesA);
+        std::uint64_t keyB = b.head, textB = BigEndian(bytesB);
+        if (keyA == textA) [[unlikely]] {
+            if (!FirstDifference(&ring_[a.r], &ring_[nodeA], keyA, textA)) break;
+        }
+        if (keyB == textB) [[unlikely]] {
+            if (!FirstDifference(&ring_[b.r], &ring_[nodeB], keyB, textB)) break;
+        }
+        {
+            const std::uint64_t leftText = Load64(&ring_[std::size_t{leftA} + 1]);
+            const std::uint64_t rightText = Load64(&ring_[std::size_t{rightA} + 1]);
+            const std::uint32_t leftLeft = LeftOf(leftA);
+            const std::uint32_t leftRight = RightOf(leftA);
+            const std::uint32_t rightLeft = LeftOf(rightA);
+            const std::uint32_t rightRight = RightOf(rightA);
+            parentA = nodeA;
+            nodeA = leftA;
+            bytesA = leftText;
+            leftA = leftLeft;
+            const std::uint32_t rightNode = rightA;
+            rightA = leftRight;
+            PickRight(keyA, textA, nodeA, rightNode, bytesA, rightText, leftA, rightLeft, rightA, rightRight);
+        }
+        {
+            const std::uint64_t leftText = Load64(&ring_[std::size_t{leftB} + 1]);
+            const std::uint64_t rightText = Load64(&ring_[std::size_t{rightB} + 1]);
+            const std::uint32_t leftLeft = LeftOf(leftB);
+            const std::uint32_t leftRight = RightOf(leftB);
+            const std::uint32_t rightLeft = LeftOf(rightB);
+            const std::uint32_t rightRight = RightOf(rightB);
+            parentB = nodeB;
+            nodeB = leftB;
+            bytesB = leftText;
+            leftB = leftLeft;
+            const std::uint32_t rightNode = rightB;
+            rightB = leftRight;
+            PickRight(keyB, textB, nodeB, rightNode, bytesB, rightText, leftB, rightLeft, rightB, rightRight);
+        }
+    }
+    Finish<false>({a.r, a.head, nodeA, bytesA, leftA, rightA, parentA});
+    Finish<false>({b.r, b.head, nodeB, bytesB, leftB, rightB, parentB});
 }
 
 // r takes over p's place in its tree; p leaves the tree.
@@ -686,23 +818,28 @@ inline void MatchFinder::Replace(int p, int r) {
 // node of its left subtree.
 inline void MatchFinder::Delete(int p) {
     if (up_[p] == kNotInTree) return;
-    int q;
-    const int left = Left(p);
-    const int right = Right(p);
+    std::uint32_t q;
+    const std::uint32_t left = LeftOf(static_cast<std::size_t>(p));
+    const std::uint32_t right = RightOf(static_cast<std::size_t>(p));
     if (left == kNil || right == kNil) {
         q = left ^ right ^ kNil;  // the child there is, or none
     } else {
-        q = Left(p);
-        if (Right(q) != kNil) {
-            do q = Right(q);
-            while (Right(q) != kNil);
-            links_[up_[q]] = Left(q);  // q hangs on the right of its parent
-            up_[Left(q)] = up_[q];
-            Left(q) = Left(p);
-            up_[Left(p)] = static_cast<std::uint16_t>(2 * q);
+        q = left;
+        std::uint32_t next = RightOf(q);
+        if (next != kNil) {
+            // Down the right side: each step's address is the link just loaded.
+            do {
+                q = next;
+                next = RightOf(q);
+            } while (next != kNil);
+            const std::uint32_t rest = LeftOf(q);
+            links_[up_[q]] = static_cast<std::uint16_t>(rest);  // q hangs on the right of its parent
+            up_[rest] = up_[q];
+            Left(q) = static_cast<std::uint16_t>(left);
+            up_[left] = static_cast<std::uint16_t>(2 * q);
         }
-        Right(q) = Right(p);
-        up_[Right(p)] = static_cast<std::uint16_t>(2 * q + 1);
+        Right(q) = static_cast<std::uint16_t>(right);
+        up_[right] = static_cast<std::uint16_t>(2 * q + 1);
     }
     up_[q] = up_[p];
     links_[up_[p]] = static_cast<std::uint16_t>(q);
@@ -750,7 +887,7 @@ void Encode(Source& source, Target& target) {
     int r = kRingStart;
     int len = 0;
     for (std::uint8_t b; len < kMaxMatch && in.Next(b); ++len) finder.Store(r + len, b);
-    for (int i = 1; i <= kMaxMatch; ++i) finder.Insert(r - i);
+    for (int i = 1; i <= kMaxMatch; ++i) finder.Insert<false>(r - i);
     finder.Insert(r);
     do {
         if (finder.matchLength > len) finder.matchLength = len;
@@ -768,13 +905,39 @@ void Encode(Source& source, Target& target) {
             finder.Store(s, b);
             s = (s + 1) & kRingMask;
             r = (r + 1) & kRingMask;
-            finder.Insert(r);
+            // Two positions inside the match, in different trees, are hung in together.
+            // The oldest position then leaves its tree before both or, when that is r's
+            // tree, after both: each tree sees its changes in the same order as one
+            // position after the other. Storing next's last byte early changes only the
+            // first byte of the oldest position's key, which no walk compares.
+            const int next = (r + 1) & kRingMask;
+            if (kWalkVariants && i + 2 < last && finder.At(r) != finder.At(next) && in.NextInChunk(b)) {
+                const bool after = finder.At(s) == finder.At(r);
+                if (!after) finder.Delete(s);
+                finder.Store(s, b);
+                finder.InsertTwo(r, next);
+                if (after) finder.Delete(s);
+                s = (s + 1) & kRingMask;
+                r = next;
+                ++i;
+                continue;
+            }
+            if (i + 1 < last) {
+                finder.Insert<false>(r);
+            } else {
+                finder.Insert(r);
+            }
         }
         for (; i < last; ++i) {
             finder.Delete(s);
             s = (s + 1) & kRingMask;
             r = (r + 1) & kRingMask;
-            if (--len != 0) finder.Insert(r);
+            if (--len == 0) continue;
+            if (i + 1 < last) {
+                finder.Insert<false>(r);
+            } else {
+                finder.Insert(r);
+            }
         }
     } while (len > 0);
     out.Finish();
