@@ -23,6 +23,12 @@
 # kept as build/wine-file-pass-COUNT.log; TRACE=+server starts the Wine server with
 # its request trace, which is kept instead (the requests of every process so far).
 # BREAKDOWN=1 prints the CPU time per file of each process.
+# FLOOR=1 also runs file_floor.exe (from BIN) for the same number of files into a
+# directory of its own in the same Wine prefix: the file operations that the pass
+# cannot do without per file (the look for the destination, the uninstall log
+# rewritten beside itself, the copy made and renamed), and nothing else. It prints
+# that program's CPU time per file and the Wine server's, less those of a run with
+# no file.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bin=$(cd "${BIN:-$root/build/win32/bin}" && pwd)
@@ -31,7 +37,7 @@ counts=("$@")
 [ ${#counts[@]} -gt 0 ] || counts=(100 500 1000)
 volumes=${VOLUMES:-8}
 file_kb=${FILE_KB:-10}
-for f in "$bin/Setup.exe" "$bin/driver.exe" "$respack"; do
+for f in "$bin/Setup.exe" "$bin/driver.exe" "$respack" ${FLOOR:+"$bin/file_floor.exe"}; do
   [ -x "$f" ] || [ -f "$f" ] || { echo "missing $f" >&2; exit 1; }
 done
 
@@ -203,6 +209,29 @@ for count in "${counts[@]}"; do
   awk -v n="$count" -v a="$first" -v b="$last" -v s="$begin" -v e="$end" -v c="$((cpu_end - cpu_begin))" \
     -v u="$(stat -c %s "$target/Setup.uni")" \
     'BEGIN { printf "%8d %14.2f %16.2f %18.2f %18d\n", n, (n > 1 ? (b - a) * 1000 / (n - 1) : 0), e - s, c / n, u }'
+  if [ -n "${FLOOR:-}" ]; then
+    timeout 20 wineserver -w || true
+    wineserver -p  # one server for both runs, alive between them
+    server_ms() {
+      local pid
+      pid=$(cpu_snapshot | awk '$2 ~ /^wineserver/ { print $1; exit }')
+      awk -v hz="$(getconf CLK_TCK)" '{ printf "%.0f", ($14 + $15) * 1000 / hz }' "/proc/$pid/stat"
+    }
+    floor_run() {  # directory count: "process-CPU-ms server-CPU-ms"
+      local s0 s1 times
+      s0=$(server_ms)
+      times=$( { TIMEFORMAT='%U %S'; time (timeout 600 wine "$bin/file_floor.exe" "$1" "$2" >/dev/null 2>&1); } 2>&1 )
+      s1=$(server_ms)
+      awk -v t="$times" -v s=$((s1 - s0)) 'BEGIN { split(t, u, " "); printf "%.0f %.0f", (u[1] + u[2]) * 1000, s }'
+    }
+    floor_run "C:\\FloorIdle$count" 0 >/dev/null  # the server's own start-up is paid here
+    read -r idle_cpu idle_server <<<"$(floor_run "C:\\FloorIdle$count" 0)"
+    read -r cpu server <<<"$(floor_run "C:\\Floor$count" "$count")"
+    [ -f "$WINEPREFIX/drive_c/Floor$count/F$(printf %04d "$count").TXT" ] || { echo "file_floor.exe failed" >&2; exit 1; }
+    timeout 20 wineserver -k || true
+    awk -v n="$count" -v c=$((cpu - idle_cpu)) -v s=$((server - idle_server)) \
+      'BEGIN { printf "  file_floor.exe, %d files: %.2f CPU ms per file of its process, %.2f of the Wine server\n", n, c / n, s / n }'
+  fi
   if [ -n "${EXTRACT:-}" ]; then
     # Wall time and the process's CPU time (ms) of a respack.exe run.
     timed() {

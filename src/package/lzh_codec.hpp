@@ -523,8 +523,7 @@ inline std::uint32_t HuffmanModel::LastBelow(std::uint32_t from, std::uint32_t k
 
 // Variants of the walk that pay off on x86-64: two walks at once need about 14
 // registers, which a 32-bit x86 build does not have (it would keep most of both walks in
-// memory); there, one walk serves every position, which also keeps Setup.exe, whose
-// size is limited, to one copy of it.
+// memory); there, one walk serves every position.
 #if defined(__i386__)
 inline constexpr bool kWalkVariants = false;
 #else
