@@ -4,7 +4,6 @@
 #include "common/text.hpp"
 #include "profile/ini_file.hpp"
 #include "core/main_form.hpp"
-#include "core/script.hpp"
 #include "dialogs/select_dir.hpp"
 
 namespace instalator::system {
@@ -19,19 +18,15 @@ std::string UninstallLogPath(core::Installer& run) {
     return run.State.TargetDir + "Setup.uni";
 }
 
-// The record of one file goes to the disk in one write, before the file is unpacked:
-// a run that ends on the way leaves the record of every file it may have touched, and
-// never a part of a record.
 void LogInstalledFile(core::Installer& run, const std::string& destPath, bool reg) {
-    LogInstalledFile(run, destPath, reg, run.Machine.files.FileExists(destPath));
-}
-
-void LogInstalledFile(core::Installer& run, const std::string& destPath, bool reg, bool exists) {
-    UninstallLog(run).AddFile(destPath, reg, exists);
+    UninstallLog(run).AddFile(destPath, reg, run.Machine.files.FileExists(destPath));
 }
 
 UninstallLog::UninstallLog(core::Installer& run) : run_(run), path_(UninstallLogPath(run)) {}
 
+// The record of one file goes to the disk in one write, before the file is unpacked:
+// a run that ends on the way leaves the record of every file it may have touched, and
+// never a part of a record.
 void UninstallLog::AddFile(const std::string& destPath, bool reg, bool exists) {
     try {
         if (!text_) {

@@ -49,10 +49,8 @@ private:
     std::set<std::string> sections_;   // the text's section names, as profile::ProfileSectionNames gives them
 };
 
-// UninstallLog::AddFile for one file.
+// UninstallLog::AddFile for one file, looking whether a file is at destPath now.
 void LogInstalledFile(core::Installer& run, const std::string& destPath, bool reg);
-// The same, for a caller that has just looked whether a file is at destPath.
-void LogInstalledFile(core::Installer& run, const std::string& destPath, bool reg, bool exists);
 
 // Adds the record [ShortCutN] with the link's path and its group folder and sets
 // [ShortCuts] Count=N.
