@@ -12,6 +12,10 @@ namespace {
 constexpr std::string_view kApplication = "Application";
 constexpr std::string_view kShortCuts = "ShortCuts";
 
+// The record number after n. A count edited by hand to the largest 32-bit number goes
+// on at the smallest, as 32-bit arithmetic wraps it, without overflowing an int.
+std::int32_t NextNumber(std::int32_t n) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(n) + 1U); }
+
 }  // namespace
 
 std::string UninstallLogPath(core::Installer& run) {
@@ -35,7 +39,7 @@ void UninstallLog::AddFile(const std::string& destPath, bool reg, bool exists) {
         }
         std::string text = *text_;
         SetKeys(text, kApplication, {{"Title", run_.State.Title}});
-        const std::string number = common::IntToText(Number(text, kApplication, "Count") + 1);
+        const std::string number = common::IntToText(NextNumber(Number(text, kApplication, "Count")));
         if (Number(text, destPath, "Item") == 0) {
             SetKeys(text, "Item" + number, {{"Name", destPath}, {"Exists", exists ? "1" : "0"},
                                             {"Register", reg ? "1" : "0"}});
@@ -79,7 +83,7 @@ bool UninstallLog::HasSection(std::string_view section) const {
 
 void LogShortCut(core::Installer& run, const std::string& linkPath, const std::string& groupFolder) {
     profile::TIniFile log(run.Machine.files, UninstallLogPath(run), profile::TIniFile::Access::Batch);
-    const std::int32_t number = log.ReadNumber(kShortCuts, "Count", 0) + 1;
+    const std::int32_t number = NextNumber(log.ReadNumber(kShortCuts, "Count", 0));
     const std::string section = "ShortCut" + std::to_string(number);
     log.WriteText(section, "Name", linkPath);
     log.WriteText(section, "Directory", groupFolder);

@@ -111,6 +111,23 @@ TEST(UninstallLogTest, AKeptLogWritesWhatTheStoreWritesKeyByKey) {
     }
 }
 
+// A hand-edited count at the largest 32-bit number goes on as 32-bit arithmetic wraps
+// it, the same bytes as ever, without an undefined overflow.
+TEST(UninstallLogTest, CountsAtTheirLargestWrapAround) {
+    InstallerMachine m;
+    m.PrepareInstaller("[Application]\r\nTitle=T\r\n");
+    m.Write(kLog, "[Application]\r\nTitle=T\r\nCount=2147483647\r\n[ShortCuts]\r\nCount=0x7FFFFFFF\r\n");
+    RunEngine(m, [](core::Installer& run) {
+        LogInstalledFile(run, "C:\\APP\\A.EXE", false);
+        LogShortCut(run, "C:\\P\\A.lnk", "C:\\P");
+    });
+    EXPECT_EQ(m.Read(kLog),
+              "[Application]\r\nTitle=T\r\nCount=-2147483648\r\n[ShortCuts]\r\nCount=-2147483648\r\n"
+              "[Item-2147483648]\r\nName=C:\\APP\\A.EXE\r\nExists=0\r\nRegister=0\r\n"
+              "[C:\\APP\\A.EXE]\r\nItem=-2147483648\r\n"
+              "[ShortCut-2147483648]\r\nName=C:\\P\\A.lnk\r\nDirectory=C:\\P\r\n");
+}
+
 TEST(UninstallLogTest, AFailedWriteIsTheProfileErrorAndTheNextRecordStartsFromTheDisk) {
     InstallerMachine m;
     m.PrepareInstaller("");
