@@ -577,6 +577,11 @@ private:
         std::uint32_t parent;
     };
     Walk Begin(int r);
+    // One step of a walk that looks for no match: from node to the child on key's side,
+    // with that child's children and bytes read while the node is compared.
+    [[gnu::always_inline]] void Step(std::uint64_t key, std::uint64_t text, std::uint32_t& node,
+                                     std::uint32_t& left, std::uint32_t& right, std::uint32_t& parent,
+                                     std::uint64_t& bytes) const;
     template <bool kFindMatch>
     void Finish(Walk walk);
 
@@ -748,6 +753,23 @@ inline void MatchFinder::Finish(Walk walk) {
     }
 }
 
+inline void MatchFinder::Step(std::uint64_t key, std::uint64_t text, std::uint32_t& node, std::uint32_t& left,
+                              std::uint32_t& right, std::uint32_t& parent, std::uint64_t& bytes) const {
+    const std::uint64_t leftText = Load64(&ring_[std::size_t{left} + 1]);
+    const std::uint64_t rightText = Load64(&ring_[std::size_t{right} + 1]);
+    const std::uint32_t leftLeft = LeftOf(left);
+    const std::uint32_t leftRight = RightOf(left);
+    const std::uint32_t rightLeft = LeftOf(right);
+    const std::uint32_t rightRight = RightOf(right);
+    parent = node;
+    node = left;
+    bytes = leftText;
+    left = leftLeft;
+    const std::uint32_t rightNode = right;
+    right = leftRight;
+    PickRight(key, text, node, rightNode, bytes, rightText, left, rightLeft, right, rightRight);
+}
+
 // The two walks step together while both go on and neither meets a node whose first 8
 // bytes equal its key; each is then finished on its own.
 inline void MatchFinder::InsertTwo(int r1, int r2) {
@@ -767,36 +789,8 @@ inline void MatchFinder::InsertTwo(int r1, int r2) {
         if (keyB == textB) [[unlikely]] {
             if (!FirstDifference(&ring_[b.r], &ring_[nodeB], keyB, textB)) break;
         }
-        {
-            const std::uint64_t leftText = Load64(&ring_[std::size_t{leftA} + 1]);
-            const std::uint64_t rightText = Load64(&ring_[std::size_t{rightA} + 1]);
-            const std::uint32_t leftLeft = LeftOf(leftA);
-            const std::uint32_t leftRight = RightOf(leftA);
-            const std::uint32_t rightLeft = LeftOf(rightA);
-            const std::uint32_t rightRight = RightOf(rightA);
-            parentA = nodeA;
-            nodeA = leftA;
-            bytesA = leftText;
-            leftA = leftLeft;
-            const std::uint32_t rightNode = rightA;
-            rightA = leftRight;
-            PickRight(keyA, textA, nodeA, rightNode, bytesA, rightText, leftA, rightLeft, rightA, rightRight);
-        }
-        {
-            const std::uint64_t leftText = Load64(&ring_[std::size_t{leftB} + 1]);
-            const std::uint64_t rightText = Load64(&ring_[std::size_t{rightB} + 1]);
-            const std::uint32_t leftLeft = LeftOf(leftB);
-            const std::uint32_t leftRight = RightOf(leftB);
-            const std::uint32_t rightLeft = LeftOf(rightB);
-            const std::uint32_t rightRight = RightOf(rightB);
-            parentB = nodeB;
-            nodeB = leftB;
-            bytesB = leftText;
-            leftB = leftLeft;
-            const std::uint32_t rightNode = rightB;
-            rightB = leftRight;
-            PickRight(keyB, textB, nodeB, rightNode, bytesB, rightText, leftB, rightLeft, rightB, rightRight);
-        }
+        Step(keyA, textA, nodeA, leftA, rightA, parentA, bytesA);
+        Step(keyB, textB, nodeB, leftB, rightB, parentB, bytesB);
     }
     Finish<false>({a.r, a.head, nodeA, bytesA, leftA, rightA, parentA});
     Finish<false>({b.r, b.head, nodeB, bytesB, leftB, rightB, parentB});

@@ -10,6 +10,7 @@
 
 #include "common/errors.hpp"
 #include "package/lzh_codec.hpp"
+#include "package/lzh_streams.hpp"
 #include "platform/file_system.hpp"
 #include "support/lzh_reference.hpp"
 #include "support/scratch_dir.hpp"
@@ -78,14 +79,7 @@ struct Item {
     bool operator==(const Item&) const = default;
 };
 
-class SpanSource {
-public:
-    explicit SpanSource(std::span<const std::uint8_t> data) : data_(data) {}
-    std::span<const std::uint8_t> Next() { return std::exchange(data_, {}); }
-
-private:
-    std::span<const std::uint8_t> data_;
-};
+using lzh::SpanSource;
 
 std::vector<Item> Items(const Bytes& stream, std::size_t count) {
     SpanSource source{std::span(stream).subspan(4)};
