@@ -253,19 +253,23 @@ const std::optional<std::string>& TIniFile::Text() const {
 }
 
 std::string TIniFile::ReadText(std::string_view section, std::string_view key, std::string_view defaultValue) const {
-    std::optional<std::string> value;
     try {
-        if (const auto& text = Text()) value = FindProfileValue(*text, section, key);
+        if (const auto& text = Text()) return ReadProfileValue(*text, section, key, defaultValue);
     } catch (const IoError&) {
         // A file that cannot be read reads like a missing one.
     }
-    std::string result = value ? std::move(*value) : std::string(defaultValue);
-    if (result.size() > kMaxValue) result.resize(kMaxValue);
-    return result;
+    return ReadProfileValue("", section, key, defaultValue);
 }
 
 std::int32_t TIniFile::ReadNumber(std::string_view section, std::string_view key, std::int32_t defaultValue) const {
     return ProfileNumber(ReadText(section, key, "")).value_or(defaultValue);
+}
+
+std::string ReadProfileValue(std::string_view text, std::string_view section, std::string_view key,
+                             std::string_view defaultValue) {
+    std::string result = FindProfileValue(text, section, key).value_or(std::string(defaultValue));
+    if (result.size() > TIniFile::kMaxValue) result.resize(TIniFile::kMaxValue);
+    return result;
 }
 
 void TIniFile::WriteText(std::string_view section, std::string_view key, std::string_view value) {

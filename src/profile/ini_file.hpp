@@ -150,4 +150,9 @@ private:
     bool changed_ = false;  // Batch: the kept text differs from the file's
 };
 
+// The value of key in section of profile text as a TIniFile reads it: defaultValue when
+// the section or the key is missing, at most TIniFile::kMaxValue characters either way.
+std::string ReadProfileValue(std::string_view text, std::string_view section, std::string_view key,
+                             std::string_view defaultValue);
+
 }  // namespace instalator::profile

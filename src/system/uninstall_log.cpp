@@ -57,9 +57,7 @@ void UninstallLog::AddFile(const std::string& destPath, bool reg, bool exists) {
 // As the profile store reads a number: nothing or anything but a number is 0.
 std::int32_t UninstallLog::Number(const std::string& text, std::string_view section, std::string_view key) const {
     if (!HasSection(section)) return 0;
-    std::string value = profile::FindProfileValue(text, section, key).value_or(std::string());
-    if (value.size() > profile::TIniFile::kMaxValue) value.resize(profile::TIniFile::kMaxValue);
-    return profile::ProfileNumber(value).value_or(0);
+    return profile::ProfileNumber(profile::ReadProfileValue(text, section, key, "")).value_or(0);
 }
 
 void UninstallLog::SetKeys(std::string& text, std::string_view section,
