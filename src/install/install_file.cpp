@@ -31,7 +31,9 @@ void MakeDirectoryOf(core::Installer& run, const std::string& path) {
     platform::MakePath(run.Machine.files, directory);
 }
 
+// Removes the copy at path; an empty path names a copy never made.
 void RemoveIfThere(platform::FileSystem& files, const std::string& path) {
+    if (path.empty()) return;
     try {
         if (files.FileExists(path)) files.RemoveFile(path);
     } catch (const common::IoError&) {
@@ -102,9 +104,7 @@ std::optional<std::string> UnpackCopy(core::Installer& run, package::TResourceCl
                                       const package::TResourceEntry& entry, const std::string& destPath) {
     platform::FileSystem& files = run.Machine.files;
     std::string copy;
-    const platform::EndAction removeCopy(run.App, [&files, &copy] {
-        if (!copy.empty()) RemoveIfThere(files, copy);
-    });
+    const platform::EndAction removeCopy(run.App, [&files, &copy] { RemoveIfThere(files, copy); });
     try {
         const package::CatalogueRecord* expected = ExpectedRecord(run, volume, entry);
         DivertedCopy made = CreateDiverted(files, destPath);
@@ -113,10 +113,10 @@ std::optional<std::string> UnpackCopy(core::Installer& run, package::TResourceCl
     } catch (const common::IoError&) {
         // The package or the copy could not be read or written.
     } catch (const package::FormatError&) {
-        if (!copy.empty()) RemoveIfThere(files, copy);
+        RemoveIfThere(files, copy);
         throw;
     }
-    if (!copy.empty()) RemoveIfThere(files, copy);
+    RemoveIfThere(files, copy);
     return std::nullopt;
 }
 
